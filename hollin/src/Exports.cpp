@@ -1,0 +1,138 @@
+// The seven exports. Each first makes sure the single TUserData exists: it is built on the first
+// call, from the Wine prefix the environment names, and kept until the library is unloaded; when
+// Palm Desktop is not found it is dropped at once, and the next call tries again. A mutex makes
+// the first call safe from two threads; the data never changes afterwards.
+#include <cstring>
+#include <mutex>
+
+#include "Hollin.h"
+#include "InstallFile.h"
+#include "UserData.h"
+#include "WinePrefix.h"
+#include "WineRegistry.h"
+
+namespace {
+
+using hollin::TUserData;
+using hollin::TUserEntry;
+
+struct LibraryState {
+    std::mutex mutex;
+    std::optional<hollin::WinePrefix> prefix;  // the prefix the instance was read from
+    std::unique_ptr<TUserData> instance;
+};
+
+LibraryState& state() {
+    static LibraryState library;
+    return library;
+}
+
+hollin::HostPathMapper mapperFor(const hollin::WinePrefix& prefix) {
+    return [&prefix](std::string_view windowsPath) { return prefix.hostPath(windowsPath); };
+}
+
+const TUserData* userData() {
+    LibraryState& library = state();
+    const std::lock_guard lock(library.mutex);
+    if (!library.instance) {
+        hollin::WinePrefix prefix = hollin::WinePrefix::fromEnvironment();
+        hollin::WineRegistry registry(prefix.userRegistryFile());
+        std::unique_ptr<TUserData> created = TUserData::create(registry, mapperFor(prefix));
+        if (created->rootFound) {
+            library.prefix = std::move(prefix);
+            library.instance = std::move(created);
+        }
+    }
+    return library.instance.get();
+}
+
+// Copies NUL-terminated text of at most FieldSize - 1 characters; a null buffer is left alone.
+template <std::size_t FieldSize>
+void copyOut(char* buffer, const char (&field)[FieldSize]) {
+    if (buffer != nullptr) {
+        const std::size_t length = strnlen(field, FieldSize - 1);
+        std::memcpy(buffer, field, length);
+        buffer[length] = '\0';
+    }
+}
+
+void clearOut(char* buffer) {
+    if (buffer != nullptr) {
+        buffer[0] = '\0';
+    }
+}
+
+using TextOfEntry = const char (&)[hollin::kUserTextFieldSize];
+
+template <typename Field>
+int32_t copyUserText(int32_t userIndex, char* buffer, Field field) {
+    const TUserData* data = userData();
+    if (data == nullptr) {
+        return HOLLIN_NOT_FOUND;
+    }
+    const TUserEntry* user = nullptr;
+    const int32_t found = data->findUser(userIndex, user);
+    if (found != HOLLIN_DONE) {
+        clearOut(buffer);
+        return found;
+    }
+    copyOut(buffer, field(*user));
+    return HOLLIN_DONE;
+}
+
+}  // namespace
+
+extern "C" {
+
+HOLLIN_API int32_t HOLLIN_CALL ud_InstallUser(int32_t userIndex, const char* filePath) {
+    const TUserData* data = userData();
+    if (data == nullptr) {
+        return HOLLIN_NOT_FOUND;
+    }
+    LibraryState& library = state();
+    const std::lock_guard lock(library.mutex);
+    hollin::WineRegistry registry(library.prefix->userRegistryFile());
+    return hollin::installFileForUser(*data, userIndex, filePath, registry,
+                                      mapperFor(*library.prefix));
+}
+
+HOLLIN_API int32_t HOLLIN_CALL ud_GetUserSubDir(int32_t userIndex, char* subDir) {
+    return copyUserText(userIndex, subDir,
+                        [](const TUserEntry& user) -> TextOfEntry { return user.subDir; });
+}
+
+HOLLIN_API int32_t HOLLIN_CALL ud_GetUserName(int32_t userIndex, char* userName) {
+    return copyUserText(userIndex, userName,
+                        [](const TUserEntry& user) -> TextOfEntry { return user.name; });
+}
+
+HOLLIN_API int32_t HOLLIN_CALL ud_GetUserMagic(int32_t userIndex) {
+    const TUserData* data = userData();
+    if (data == nullptr) {
+        return HOLLIN_NOT_FOUND;
+    }
+    const TUserEntry* user = nullptr;
+    const int32_t found = data->findUser(userIndex, user);
+    return found == HOLLIN_DONE ? int32_t{user->magic} : found;
+}
+
+HOLLIN_API int32_t HOLLIN_CALL ud_GetCore(char* corePath) {
+    const TUserData* data = userData();
+    if (data == nullptr) {
+        return HOLLIN_NOT_FOUND;
+    }
+    copyOut(corePath, data->corePath);
+    return HOLLIN_DONE;
+}
+
+HOLLIN_API int32_t HOLLIN_CALL ud_GetLastUserNumber(void) {
+    const TUserData* data = userData();
+    return data == nullptr ? int32_t{HOLLIN_NOT_FOUND} : data->lastUserIndex;
+}
+
+HOLLIN_API int32_t HOLLIN_CALL ud_GetNumUsers(void) {
+    const TUserData* data = userData();
+    return data == nullptr ? int32_t{HOLLIN_NOT_FOUND} : int32_t{data->userCount};
+}
+
+}  // extern "C"

@@ -1,0 +1,95 @@
+// POSIX file services. Replacing goes through mkstemp in the target's own folder and rename(),
+// which is atomic on one file system: a program reading the file at the same moment sees either
+// the old or the new contents.
+#include "HostFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace hollin {
+namespace {
+
+bool writeAll(int descriptor, std::string_view contents) {
+    while (!contents.empty()) {
+        const ssize_t written = ::write(descriptor, contents.data(), contents.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        contents.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+mode_t modeForReplacement(const std::filesystem::path& target) {
+    struct stat status {};
+    if (::stat(target.c_str(), &status) == 0) {
+        return status.st_mode & 07777;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+}
+
+}  // namespace
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t sizeLimit) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::string contents;
+    std::vector<char> block(64 * 1024);
+    while (in) {
+        in.read(block.data(), static_cast<std::streamsize>(block.size()));
+        contents.append(block.data(), static_cast<std::size_t>(in.gcount()));
+        if (contents.size() > sizeLimit) {
+            return std::nullopt;
+        }
+    }
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return contents;
+}
+
+bool replaceFileContents(const std::filesystem::path& target, std::string_view contents) {
+    std::string temporary = target.string() + ".XXXXXX";
+    const int descriptor = ::mkstemp(temporary.data());
+    if (descriptor < 0) {
+        return false;
+    }
+    bool ok = ::fchmod(descriptor, modeForReplacement(target)) == 0 &&
+              writeAll(descriptor, contents) && ::fsync(descriptor) == 0;
+    ok = (::close(descriptor) == 0) && ok;
+    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+    }
+    return ok;
+}
+
+bool copyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& target) {
+    // Install files are databases of at most a few megabytes; the limit only stops a runaway read.
+    constexpr std::size_t kLargestInstallFile = std::size_t{1} << 30;
+    const std::optional<std::string> contents = readWholeFile(source, kLargestInstallFile);
+    return contents.has_value() && replaceFileContents(target, *contents);
+}
+
+bool createFolder(const std::filesystem::path& folder) {
+    return ::mkdir(folder.c_str(), 0777) == 0;
+}
+
+}  // namespace hollin

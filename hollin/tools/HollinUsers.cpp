@@ -1,0 +1,212 @@
+// hollin-users: lists the HotSync users Hollin finds and queues a file for one of them. It loads
+// the library at run time, as host programs do, so it also shows that the library loads on its own.
+//
+//   hollin-users [--library FILE] list
+//   hollin-users [--library FILE] install USER FILE
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Hollin.h"
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+struct HollinApi {
+    ud_InstallUserFn installUser = nullptr;
+    ud_GetUserSubDirFn getUserSubDir = nullptr;
+    ud_GetUserNameFn getUserName = nullptr;
+    ud_GetUserMagicFn getUserMagic = nullptr;
+    ud_GetCoreFn getCore = nullptr;
+    ud_GetLastUserNumberFn getLastUserNumber = nullptr;
+    ud_GetNumUsersFn getNumUsers = nullptr;
+};
+
+void printUsage(std::FILE* out) {
+    std::fputs(
+        "Usage: hollin-users [--library FILE] list\n"
+        "       hollin-users [--library FILE] install USER FILE\n"
+        "\n"
+        "Lists the HotSync users of Palm Desktop, or queues FILE for the next HotSync of USER\n"
+        "(a number from the list, or a user name). Palm Desktop is looked for in the Wine prefix\n"
+        "$WINEPREFIX, else ~/.wine. Wine must not be running while a file is installed.\n",
+        out);
+}
+
+std::string besideThisProgram(const char* fileName) {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : (self.parent_path() / fileName).string();
+}
+
+void* openLibrary(const char* requested) {
+    if (requested != nullptr) {
+        return dlopen(requested, RTLD_NOW | RTLD_LOCAL);
+    }
+    const std::string beside = besideThisProgram("libHollin.so");
+    if (!beside.empty() && std::filesystem::exists(beside)) {
+        return dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
+    return dlopen("libHollin.so", RTLD_NOW | RTLD_LOCAL);
+}
+
+template <typename Function>
+bool lookUp(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    if (function == nullptr) {
+        std::fprintf(stderr, "hollin-users: the library lacks %s\n", name);
+    }
+    return function != nullptr;
+}
+
+bool lookUpAll(void* library, HollinApi& api) {
+    // Evaluated one after the other so that every missing export is named.
+    bool ok = lookUp(library, "ud_InstallUser", api.installUser);
+    ok = lookUp(library, "ud_GetUserSubDir", api.getUserSubDir) && ok;
+    ok = lookUp(library, "ud_GetUserName", api.getUserName) && ok;
+    ok = lookUp(library, "ud_GetUserMagic", api.getUserMagic) && ok;
+    ok = lookUp(library, "ud_GetCore", api.getCore) && ok;
+    ok = lookUp(library, "ud_GetLastUserNumber", api.getLastUserNumber) && ok;
+    ok = lookUp(library, "ud_GetNumUsers", api.getNumUsers) && ok;
+    return ok;
+}
+
+const char* describe(int32_t result) {
+    switch (result) {
+        case HOLLIN_NOT_FOUND:
+            return "Palm Desktop was not found in the Wine prefix (no Palm Desktop registry keys)";
+        case HOLLIN_NO_USER_LIST:
+            return "Palm Desktop has no user list (no data folder, or its users.dat is missing, "
+                   "damaged or empty)";
+        case HOLLIN_BAD_INDEX:
+            return "there is no user with that number";
+        case HOLLIN_COPY_FAILED:
+            return "the file could not be copied into the user's Install folder";
+        default:
+            return "unexpected result";
+    }
+}
+
+int fail(int32_t result) {
+    std::fprintf(stderr, "hollin-users: %s (%d)\n", describe(result), static_cast<int>(result));
+    return kExitFailure;
+}
+
+int listUsers(const HollinApi& api) {
+    std::array<char, HOLLIN_CORE_BUFFER_SIZE> core{};
+    if (const int32_t result = api.getCore(core.data()); result != HOLLIN_DONE) {
+        return fail(result);
+    }
+    const int32_t userCount = api.getNumUsers();
+    const int32_t lastUser = api.getLastUserNumber();
+    std::printf("Palm Desktop data folder: %s\n", core[0] != '\0' ? core.data() : "(none)");
+    std::printf("Users: %d\n", static_cast<int>(userCount));
+    if (userCount <= 0) {
+        return 0;
+    }
+    std::printf("Last user: %d\n\n", static_cast<int>(lastUser));
+    std::printf("%5s  %5s  %-32s  %s\n", "User", "Magic", "Folder", "Name");
+    for (int32_t index = 0; index < userCount; ++index) {
+        std::array<char, HOLLIN_NAME_BUFFER_SIZE> name{};
+        std::array<char, HOLLIN_NAME_BUFFER_SIZE> folder{};
+        const int32_t magic = api.getUserMagic(index);
+        if (api.getUserName(index, name.data()) != HOLLIN_DONE ||
+            api.getUserSubDir(index, folder.data()) != HOLLIN_DONE || magic < 0) {
+            return fail(magic < 0 ? magic : HOLLIN_BAD_INDEX);
+        }
+        std::printf("%5d  %5d  %-32s  %s%s\n", static_cast<int>(index), static_cast<int>(magic),
+                    folder.data(), name.data(), index == lastUser ? "  (last user)" : "");
+    }
+    return 0;
+}
+
+// A user named on the command line: an index as `list` prints it, or else a user name.
+bool findUser(const HollinApi& api, const char* text, int32_t& userIndex) {
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(text, &end, 10);
+    if (*text != '\0' && *end == '\0' && errno == 0 && number >= 0 && number <= INT32_MAX) {
+        userIndex = static_cast<int32_t>(number);
+        return true;
+    }
+    const int32_t userCount = api.getNumUsers();
+    for (int32_t index = 0; index < userCount; ++index) {
+        std::array<char, HOLLIN_NAME_BUFFER_SIZE> name{};
+        if (api.getUserName(index, name.data()) == HOLLIN_DONE &&
+            std::strcmp(name.data(), text) == 0) {
+            userIndex = index;
+            return true;
+        }
+    }
+    return false;
+}
+
+int installFile(const HollinApi& api, const char* user, const char* file) {
+    int32_t userIndex = 0;
+    if (!findUser(api, user, userIndex)) {
+        const int32_t userCount = api.getNumUsers();
+        if (userCount < 0) {
+            return fail(userCount);
+        }
+        std::fprintf(stderr, "hollin-users: no user is named \"%s\"\n", user);
+        return kExitFailure;
+    }
+    // Relative paths are the caller's; the library is given a full one.
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(file, error);
+    const std::string full = error ? std::string(file) : path.string();
+    if (const int32_t result = api.installUser(userIndex, full.c_str()); result != HOLLIN_DONE) {
+        return fail(result);
+    }
+    std::array<char, HOLLIN_NAME_BUFFER_SIZE> name{};
+    if (api.getUserName(userIndex, name.data()) != HOLLIN_DONE) {
+        name[0] = '\0';
+    }
+    std::printf("%s is queued for the next HotSync of %s.\n", full.c_str(), name.data());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<const char*> arguments(argv + 1, argv + argc);
+    const char* libraryPath = nullptr;
+    if (arguments.size() >= 2 && std::string_view(arguments[0]) == "--library") {
+        libraryPath = arguments[1];
+        arguments.erase(arguments.begin(), arguments.begin() + 2);
+    }
+    const bool list = arguments.size() == 1 && std::string_view(arguments[0]) == "list";
+    const bool install = arguments.size() == 3 && std::string_view(arguments[0]) == "install";
+    if (arguments.size() == 1 &&
+        (std::string_view(arguments[0]) == "--help" || std::string_view(arguments[0]) == "-h")) {
+        printUsage(stdout);
+        return 0;
+    }
+    if (!list && !install) {
+        printUsage(stderr);
+        return kExitUsage;
+    }
+    void* library = openLibrary(libraryPath);
+    if (library == nullptr) {
+        std::fprintf(stderr, "hollin-users: cannot load the Hollin library: %s\n", dlerror());
+        return kExitFailure;
+    }
+    HollinApi api;
+    int status = kExitFailure;
+    if (lookUpAll(library, api)) {
+        status = list ? listUsers(api) : installFile(api, arguments[1], arguments[2]);
+    }
+    dlclose(library);
+    return status;
+}
