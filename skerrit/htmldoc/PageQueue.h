@@ -1,0 +1,60 @@
+// The page queue: which pages a conversion converts and in which order. Pages are queued first in,
+// first out as PageRecords in the page queue stream, each naming the next; a page reference is the
+// offset of its record. The reader keeps the queue's bookkeeping in a PageQueueState and hands it,
+// with the two streams, to every operation here and in the anchor and link files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/ConverterCallbacks.h"
+#include "htmldoc/DocumentRecords.h"
+
+namespace skerrit {
+
+// The longest page name the page loop opens: longer names are opened by their first 255
+// characters, which nextPage hands back in a buffer of this size.
+inline constexpr uint32_t kPageNameReadLimit = 255;
+inline constexpr size_t kPageNameBufferSize = 260;
+
+// Fields of the conversion's context record owned by the queue, anchor and link operations.
+// Default values are those of a conversion that has queued nothing yet.
+struct PageQueueState {
+    uint32_t currentPageRef = kNoneValue;  // page being converted
+    uint32_t pageLinkStart = 0;            // offset of the current page's first LinkRecord
+    uint32_t pageLinkCount = 0;
+    uint32_t pageAnchorStart = 0;  // offset of the current page's first AnchorRecord
+    uint32_t pageAnchorCount = 0;
+    uint32_t pageStartPos = 0;          // text position where the current page began
+    uint32_t lastPageRef = kNoneValue;  // last PageRecord of the queue
+    uint32_t pageCount = 0;             // PageRecords queued
+};
+
+// What the operations reach: the callbacks, the two streams and the state, all owned by the caller.
+struct LinkStore {
+    const ConverterCallbacks* callbacks;
+    FileObject pageQueueStream;  // PageRecords and AnchorRecords
+    FileObject linkStream;       // LinkRecords
+    PageQueueState* state;
+};
+
+// Appends a PageRecord for name (NUL-terminated) at the given depth; no duplicate check. pageRef,
+// when not null, receives the new record's offset. Returns 1, or 0 when a stream fails.
+[[nodiscard]] int32_t enqueuePage(const LinkStore& store, uint16_t depth, const char* name,
+                                  uint32_t* pageRef = nullptr);
+
+// Advances cursor (kNoneValue before the first call) to the next queued page and gives its depth
+// and name (at most kPageNameReadLimit characters, NUL-terminated, cut further to fit
+// nameCapacity). The cursor becomes kNoneValue when the queue is exhausted. Returns 1 or 0.
+[[nodiscard]] int32_t nextPage(const LinkStore& store, uint32_t& cursor, uint16_t& depth,
+                               char* name, size_t nameCapacity);
+
+// Starts the link and anchor ranges of the page about to be parsed; pageStartPos is the text
+// position where its text begins. Returns 1 or 0.
+[[nodiscard]] int32_t beginPageLinks(const LinkStore& store, uint32_t pageRef,
+                                     uint32_t pageStartPos);
+
+// Stores the parsed page's anchor range and start position in its PageRecord. Returns 1 or 0.
+[[nodiscard]] int32_t endPageLinks(const LinkStore& store);
+
+}  // namespace skerrit
