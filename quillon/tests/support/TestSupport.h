@@ -1,0 +1,73 @@
+// Shared test helpers: a temporary folder per test, whole-file reads and writes, hex text for
+// short byte strings, and a user interface that follows a script and records what it was shown.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/UserInterface.h"
+
+namespace quillon::test {
+
+// A fresh folder under the system's temporary folder, removed again by the destructor.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string path(std::string_view name) const { return (root_ / name).string(); }
+    const std::filesystem::path& root() const { return root_; }
+
+  private:
+    std::filesystem::path root_;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, std::string_view bytes);
+bool fileExists(const std::string& path);
+
+// "00 1A ff" (spaces optional) to bytes, and bytes to "001AFF".
+std::string fromHex(std::string_view hex);
+std::string toHex(std::string_view bytes);
+
+class ScriptedUserInterface : public UserInterface {
+  public:
+    void showMessage(std::string_view text) override { messages.emplace_back(text); }
+    std::optional<std::string> askDatabaseName() override {
+        ++nameRequests;
+        if (names.empty()) {
+            return std::nullopt;
+        }
+        std::optional<std::string> name = names.front();
+        names.pop_front();
+        return name;
+    }
+    std::optional<std::string> chooseFileToOpen(std::string_view) override { return std::nullopt; }
+
+    std::vector<std::string> messages;
+    std::deque<std::optional<std::string>> names;  // answers to the name request, in order
+    int nameRequests = 0;
+};
+
+}  // namespace quillon::test
+
+#include "database/TavloLayout.h"
+
+namespace quillon::test {
+
+// A database in Quillon's layout: records are lists of raw field values (lengths are worked
+// out); attributes, when given, set each record-list entry's attribute byte. Deleted records
+// still get a list entry but no data, as the reader assumes.
+std::string buildDatabase(const AppInfo& info, const std::vector<std::vector<std::string>>& records,
+                          const std::vector<uint8_t>& attributes = {});
+
+// An AppInfo with the defaults and the given field names.
+AppInfo appInfoWithFields(const std::vector<std::string>& names);
+
+}  // namespace quillon::test
