@@ -81,13 +81,6 @@ bool replaceFileContents(const std::filesystem::path& target, std::string_view c
     return ok;
 }
 
-bool copyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& target) {
-    // Install files are databases of at most a few megabytes; the limit only stops a runaway read.
-    constexpr std::size_t kLargestInstallFile = std::size_t{1} << 30;
-    const std::optional<std::string> contents = readWholeFile(source, kLargestInstallFile);
-    return contents.has_value() && replaceFileContents(target, *contents);
-}
-
 bool createFolder(const std::filesystem::path& folder) {
     return ::mkdir(folder.c_str(), 0777) == 0;
 }

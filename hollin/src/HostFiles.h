@@ -1,5 +1,6 @@
 // The file services the library needs on the host: reading a whole file, creating a folder, and
-// replacing a file's contents in one step so that no reader ever sees half of it.
+// (for copies and registry edits) replacing a file's contents in one step so that no reader ever
+// sees half of it.
 #pragma once
 
 #include <filesystem>
@@ -19,10 +20,6 @@ namespace hollin {
 // replaces, or the usual mode for new files.
 [[nodiscard]] bool replaceFileContents(const std::filesystem::path& target,
                                        std::string_view contents);
-
-// Copies `source` over `target` through a temporary file and a rename.
-[[nodiscard]] bool copyFileReplacing(const std::filesystem::path& source,
-                                     const std::filesystem::path& target);
 
 // Creates the folder's last level; false when it could not be created (an existing folder too).
 bool createFolder(const std::filesystem::path& folder);

@@ -14,6 +14,9 @@
 namespace hollin {
 namespace {
 
+// Install files are databases of at most a few megabytes; the limit only stops a runaway read.
+constexpr std::size_t kLargestInstallFile = std::size_t{1} << 30;
+
 bool isSingleName(std::string_view name) {
     return !name.empty() && name != "." && name != ".." &&
            name.find_first_of("\\/:") == std::string_view::npos;
@@ -71,8 +74,13 @@ std::int32_t installFileForUser(const TUserData& data, std::int32_t userIndex, c
     if (!folderOnHost || !target || !source) {
         return HOLLIN_COPY_FAILED;
     }
+    // Read first, so that a source that cannot be read leaves no empty Install folder behind.
+    const std::optional<std::string> contents = readWholeFile(*source, kLargestInstallFile);
+    if (!contents) {
+        return HOLLIN_COPY_FAILED;
+    }
     createFolder(*folderOnHost);
-    if (!copyFileReplacing(*source, *target)) {
+    if (!replaceFileContents(*target, *contents)) {
         return HOLLIN_COPY_FAILED;
     }
     setInstallFlag(registry, user->magic);
