@@ -60,9 +60,9 @@ enum ElementKind : int32_t {
 // leave them zero, and no such kind reads them.
 struct ElementEntry {
     int32_t kind;
-    int32_t x;
-    int32_t y;
-    int32_t z;
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t z = 0;
 };
 
 struct ElementStack {

@@ -2,6 +2,11 @@
 // and shows what came out in a compact notation, so that a case is one row of a table.
 //   tokens:  text as it was delivered, tags as <NAME a="v" b="">, a skipped comment as <!-->
 //   text:    the text stream, with bytes outside printable ASCII as \xNN and line feeds as |
+//   styles:  one "position:fields" per style run, fields that differ from the default style as
+//            c/r (alignment) h (heading) s5 (font size) m (monospace) b u (underline) L (link)
+//            i x (strike) sub sup in2 (indent) item (item start) ls7 (list style) #4 (number);
+//            "-" for the default style
+//   blocks:  R@position/alignment/noShade/size/width for rules, E@position for page ends
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/ByteOrder.h"
 #include "html/ElementStack.h"
 #include "html/HtmlReader.h"
 #include "html/PageInput.h"
@@ -44,6 +50,103 @@ inline std::string showTag(const HtmlReader& reader) {
         shown += " " + std::string(tag.attributes[i].name) + "=\"" + tag.attributes[i].value + "\"";
     }
     return shown + ">";
+}
+
+inline std::string showStyle(const TextStyle& style) {
+    std::string shown;
+    auto add = [&shown](const std::string& field) {
+        if (!shown.empty())
+            shown += ',';
+        shown += field;
+    };
+    if (style.alignment == 1)
+        add("c");
+    if (style.alignment == 2)
+        add("r");
+    if (style.alignment != 0 && style.alignment != 1 && style.alignment != 2) {
+        add("a" + std::to_string(style.alignment));
+    }
+    if (style.heading != 0)
+        add("h");
+    if (style.fontSize != 3)
+        add("s" + std::to_string(style.fontSize));
+    if (style.monospace != 0)
+        add("m");
+    if (style.bold != 0)
+        add("b");
+    if (style.underline == 1)
+        add("u");
+    if (style.underline == 2)
+        add("L");
+    if (style.italic != 0)
+        add("i");
+    if (style.strikeThrough != 0)
+        add("x");
+    if (style.subscript != 0)
+        add("sub");
+    if (style.superscript != 0)
+        add("sup");
+    if (style.indent != 0)
+        add("in" + std::to_string(style.indent));
+    if (style.itemStart != 0)
+        add("item");
+    if (style.listStyle != 0)
+        add("ls" + std::to_string(style.listStyle));
+    if (style.itemNumber != 0)
+        add("#" + std::to_string(style.itemNumber));
+    return shown.empty() ? "-" : shown;
+}
+
+// Reads the style-run stream back field by field (little-endian, 60 bytes a run).
+inline std::string showStyleRuns(const Bytes& bytes) {
+    std::string shown;
+    if (bytes.size() % kStyleRunBytes != 0)
+        return "torn stream of " + std::to_string(bytes.size());
+    for (size_t offset = 0; offset < bytes.size(); offset += kStyleRunBytes) {
+        const uint8_t* run = bytes.data() + offset;
+        auto field = [run](size_t at) {
+            return static_cast<int32_t>(loadLittleEndian32(run + at));
+        };
+        const TextStyle style{field(4),  field(8),
+                              field(12), field(16),
+                              field(20), field(24),
+                              field(28), field(32),
+                              field(36), field(40),
+                              field(44), field(48),
+                              field(52), loadLittleEndian16(run + 56)};
+        if (loadLittleEndian16(run + 58) != 0)
+            return "reserved field not zero";
+        if (!shown.empty())
+            shown += ' ';
+        shown += std::to_string(loadLittleEndian32(run)) + ":" + showStyle(style);
+    }
+    return shown;
+}
+
+inline std::string showBlocks(const Bytes& bytes) {
+    std::string shown;
+    if (bytes.size() % kBlockRecordBytes != 0)
+        return "torn stream";
+    for (size_t offset = 0; offset < bytes.size(); offset += kBlockRecordBytes) {
+        const uint8_t* block = bytes.data() + offset;
+        auto field = [block](size_t at) {
+            return std::to_string(static_cast<int32_t>(loadLittleEndian32(block + at)));
+        };
+        if (!shown.empty())
+            shown += ' ';
+        const std::string kind = field(4);
+        const std::string at = std::to_string(loadLittleEndian32(block));
+        if (kind == "2" && field(8) == "0" && field(12) == "0" && field(16) == "0" &&
+            field(20) == "0") {
+            shown += "E@" + at;
+        } else if (kind == "1") {
+            shown +=
+                "R@" + at + "/" + field(8) + "/" + field(12) + "/" + field(16) + "/" + field(20);
+        } else {
+            shown += "?" + kind + "@" + at;
+        }
+    }
+    return shown;
 }
 
 // One page in memory with a reader set up on it. With outputs, the text, style-run and block
@@ -101,7 +204,10 @@ class PageFixture {
         }
     }
 
-    std::string fileText(const std::string& name) const { return toText(callbacks.file(name)); }
+    // What the page wrote so far (buffered text not yet flushed is not included).
+    std::string text() const { return showBytes(toText(callbacks.file("text"))); }
+    std::string styles() const { return showStyleRuns(callbacks.file("styles")); }
+    std::string blocks() const { return showBlocks(callbacks.file("blocks")); }
 
     MemoryCallbacks callbacks;
 
