@@ -29,6 +29,7 @@ int32_t addAnchor(const LinkStore& store, uint32_t position, const char* name,
     encodeAnchorRecord(record, header.data());
     if (!writeExact(callbacks, store.pageQueueStream, header.data(), AnchorRecord::kSize) ||
         !writeExact(callbacks, store.pageQueueStream, name, static_cast<uint32_t>(length))) {
+        store.state->recordWriteFailed = true;
         return 0;
     }
     store.state->pageAnchorCount += 1;

@@ -44,6 +44,7 @@ int32_t addLink(const LinkStore& store, uint16_t pageDepth, uint32_t start, uint
     if (!writeExact(callbacks, store.linkStream, header.data(), LinkRecord::kSize) ||
         !writeExact(callbacks, store.linkStream, targetName, record.targetLength) ||
         !writeExact(callbacks, store.linkStream, fragment, record.fragmentLength)) {
+        store.state->recordWriteFailed = true;
         return 0;
     }
     store.state->pageLinkCount += 1;

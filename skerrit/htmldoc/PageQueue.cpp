@@ -102,6 +102,8 @@ int32_t beginPageLinks(const LinkStore& store, uint32_t pageRef, uint32_t pageSt
 int32_t endPageLinks(const LinkStore& store) {
     const ConverterCallbacks& callbacks = *store.callbacks;
     const PageQueueState& state = *store.state;
+    if (state.recordWriteFailed)
+        return 0;
     PageRecord record;
     if (!readPageRecord(callbacks, store.pageQueueStream, state.currentPageRef, record))
         return 0;

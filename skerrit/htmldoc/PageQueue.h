@@ -28,6 +28,10 @@ struct PageQueueState {
     uint32_t pageStartPos = 0;          // text position where the current page began
     uint32_t lastPageRef = kNoneValue;  // last PageRecord of the queue
     uint32_t pageCount = 0;             // PageRecords queued
+    // Set when writing an anchor or link record failed part way. The A handler goes on after
+    // such a failure, but the records after a partial one can no longer be walked, so the next
+    // endPageLinks fails the conversion instead of resolving links over broken records.
+    bool recordWriteFailed = false;
 };
 
 // What the operations reach: the callbacks, the two streams and the state, all owned by the caller.
@@ -54,7 +58,8 @@ struct LinkStore {
 [[nodiscard]] int32_t beginPageLinks(const LinkStore& store, uint32_t pageRef,
                                      uint32_t pageStartPos);
 
-// Stores the parsed page's anchor range and start position in its PageRecord. Returns 1 or 0.
+// Stores the parsed page's anchor range and start position in its PageRecord. Returns 1, or 0
+// when a stream fails or an anchor or link record of the page could not be written whole.
 [[nodiscard]] int32_t endPageLinks(const LinkStore& store);
 
 }  // namespace skerrit
