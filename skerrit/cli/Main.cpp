@@ -1,2 +1,6 @@
-// Entry point of the Skerrit console program (the command line comes with the front end).
-int main() { return 1; }
+// Entry point of the Skerrit console program.
+#include "cli/SkerritMain.h"
+
+int main(int argc, char** argv) {
+    return skerrit::runSkerrit(argc, argv);
+}

@@ -1,0 +1,274 @@
+// Skerrit's main sequence. Every check before the conversion prints one message and ends with
+// status 1, having created nothing; once the driver has run the status is 0 and its result is
+// told by the closing message alone.
+#include "cli/SkerritMain.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "cli/CommandLine.h"
+#include "cli/Console.h"
+#include "cli/ConsoleCallbacks.h"
+#include "cli/ProgressDisplay.h"
+#include "encoder/DocReader.h"
+#include "engine/ConvertDocument.h"
+#include "engine/ResultCodes.h"
+#include "htmldoc/PathRules.h"
+
+namespace skerrit {
+
+namespace {
+
+constexpr int kStoppedBeforeConverting = 1;
+constexpr int kConverted = 0;
+constexpr int32_t kMaxOptionCount = 9999;
+
+bool isSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+bool isAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lowerAscii(a[i]) != lowerAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool outsideCountRange(int32_t value) {
+    return value != kNotSet && (value < 0 || value > kMaxOptionCount);
+}
+
+// The source name cut into drive and directory (kept together, as typed) and the base name
+// without its extension. Either separator ends the directory.
+struct NameParts {
+    std::string driveAndDirectory;
+    std::string baseName;
+};
+
+NameParts splitSourceName(const std::string& name) {
+    std::size_t fileStart = 0;
+    if (name.size() >= 2 && isAsciiLetter(name[0]) && name[1] == ':')
+        fileStart = 2;
+    for (std::size_t i = fileStart; i < name.size(); ++i) {
+        if (isSeparator(name[i]))
+            fileStart = i + 1;
+    }
+    std::string file = name.substr(fileStart);
+    const std::size_t dot = file.rfind('.');
+    if (dot != std::string::npos)
+        file.resize(dot);
+    return NameParts{name.substr(0, fileStart), file};
+}
+
+// The first of: the -i text, the Doc database name, the HTML title, the base name.
+std::string chooseTitle(const Settings& settings, const ConverterCallbacks& callbacks,
+                        const NameParts& parts) {
+    if (settings.titleGiven)
+        return settings.title;
+    std::array<char, kPalmNameSize + 1> docName{};
+    if (readDocTitle(callbacks, settings.sourceName.c_str(), docName.data()) &&
+        docName[0] != '\0') {
+        return docName.data();
+    }
+    // HTML title: readHtmlTitle (limit 31) goes here once the HTML reader is part of the
+    // program; a title it finds is used when it is not empty.
+    return parts.baseName;
+}
+
+void echoSettings(const Settings& settings, const std::string& destination,
+                  const std::string& title) {
+    std::printf("\nSource      : %s\n", settings.sourceName.c_str());
+    std::printf("Destination : %s\n", destination.c_str());
+    std::printf("Title       : %s\n", title.c_str());
+    if (settings.removeCR != 0)
+        std::printf("Option      : Remove CR characters\n");
+    if (settings.removeLF != 0)
+        std::printf("Option      : Remove LF characters\n");
+    if (settings.convertCRtoLF != 0) {
+        std::printf("Option      : Convert CR characters to LF characters\n");
+    }
+    if (settings.singleBreakSpaces != kNotSet) {
+        std::printf("Option      : Converting single line breaks to %d space(s)\n",
+                    settings.singleBreakSpaces);
+    }
+    if (settings.tabLineBreaks != kNotSet) {
+        std::printf("Option      : Converting tabs to %d line break(s)\n", settings.tabLineBreaks);
+    } else if (settings.tabSpaces != kNotSet) {
+        std::printf("Option      : Converting tabs to %d space(s)\n", settings.tabSpaces);
+    }
+    if (settings.maxLinkDepth >= 0) {
+        std::printf("Option      : Following links to a maximum depth of %d\n",
+                    settings.maxLinkDepth);
+    }
+    std::printf("\n");
+}
+
+// The typed source name made absolute: a relative name is joined to the current directory (of
+// its drive, where the system keeps one per drive) and folded. A path that would not fit in
+// 1023 characters is refused rather than cut, since a cut path names another file.
+bool fullSourcePath(const std::string& typed, std::array<char, kPathCapacity>& full) {
+    if (pathKind(typed.c_str()) != kPathRelative) {
+        if (typed.size() > kMaxPathLength)
+            return false;
+        std::memcpy(full.data(), typed.c_str(), typed.size() + 1);
+        return true;
+    }
+    std::array<char, kPathCapacity> directory{};
+    const char* reference = typed.c_str();
+    if (console::hasDriveDirectories() && isDriveRelative(reference)) {
+        if (!console::driveCurrentDirectory(reference[0], directory.data(), directory.size())) {
+            return false;
+        }
+        reference += 2;
+    } else if (!console::currentDirectory(directory.data(), directory.size())) {
+        return false;
+    }
+    if (std::strlen(directory.data()) + 1 + std::strlen(reference) > kMaxPathLength)
+        return false;
+    if (!joinPath(directory.data(), reference, full.data()))
+        return false;
+    // A ".." above the root stays as it is; opening the file then decides.
+    static_cast<void>(normalisePath(full.data()));
+    return true;
+}
+
+bool destinationExists(const ConverterCallbacks& callbacks, const std::string& destination) {
+    FileObject file = callbacks.openFile(callbacks.context, destination.c_str(), kOpenRead);
+    if (file == nullptr)
+        return false;
+    static_cast<void>(callbacks.closeFile(callbacks.context, file));
+    return true;
+}
+
+void printResult(int32_t result, const Settings& settings, const std::string& destination) {
+    switch (result) {
+        case kResultOk:
+            std::printf("Conversion successfully completed.\n");
+            break;
+        case kResultCanceled:
+            std::printf("Conversion canceled.\n");
+            break;
+        case kResultSourceOpenFailed:
+            std::printf("Error: Failed to open source file %s\n", settings.sourceName.c_str());
+            break;
+        case kResultDestinationOpenFailed:
+            std::printf("Error: Failed to open destination file %s\n", destination.c_str());
+            break;
+        case kResultTempFileFailed:
+            std::printf("Error: Failed to open temporary file\n");
+            break;
+        case kResultPreprocessFailed:
+            std::printf("Error: Failed preprocessing step\n");
+            break;
+        case kResultConversionFailed:
+            std::printf("Error: Failed conversion step\n");
+            break;
+        default:
+            std::printf("Error: Unknown\n");
+            break;
+    }
+}
+
+int stop(const char* message) {
+    std::fputs(message, stdout);
+    return kStoppedBeforeConverting;
+}
+
+int usage() {
+    showUsage(stdout);
+    return kStoppedBeforeConverting;
+}
+
+}  // namespace
+
+int runSkerrit(int argc, const char* const* argv) {
+    if (argc <= 1)
+        return usage();
+    const Settings settings = readArguments(argc, argv, stdout);
+    if (settings.usageWanted)
+        return usage();
+    if (!settings.sourceGiven)
+        return stop("Error: You must specify a source file name.\n");
+    if (outsideCountRange(settings.singleBreakSpaces)) {
+        return stop("Error: The single line break to space count must be between 0 and 9999.\n");
+    }
+    if (settings.tabLineBreaks != kNotSet) {
+        if (settings.tabSpaces != kNotSet) {
+            return stop("Error: You may only use one of the tab conversion options.\n");
+        }
+        if (outsideCountRange(settings.tabLineBreaks)) {
+            return stop("Error: The tab to line break count must be between 0 and 9999.\n");
+        }
+    }
+    if (outsideCountRange(settings.tabSpaces)) {
+        return stop("Error: The tab to space count must be between 0 and 9999.\n");
+    }
+
+    ConverterCallbacks callbacks = consoleCallbacksTemplate();
+    const NameParts parts = splitSourceName(settings.sourceName);
+    const std::string destination = settings.destinationGiven
+                                        ? settings.destinationName
+                                        : parts.driveAndDirectory + parts.baseName + ".PDB";
+    const std::string title = chooseTitle(settings, callbacks, parts);
+    echoSettings(settings, destination, title);
+
+    // Two names for one file would have the conversion truncate its own source.
+    if (equalIgnoringCase(settings.sourceName, destination) ||
+        console::sameExistingFile(settings.sourceName.c_str(), destination.c_str())) {
+        return stop("Error: The source and destination file names are identical.\n");
+    }
+    std::array<char, kPathCapacity> sourcePath{};
+    if (!fullSourcePath(settings.sourceName, sourcePath)) {
+        return stop("Error: Failed to get full path name of source.\n");
+    }
+    if (!settings.forceOverwrite && destinationExists(callbacks, destination)) {
+        std::printf("%s already exists.  Overwrite? (y/n) ", destination.c_str());
+        const int answer = console::readCharacter();
+        if (answer != 'y' && answer != 'Y')
+            return stop("Terminating conversion.\n");
+    }
+
+    ProgressDisplay display{stdout, nullptr, -1};
+    const ConversionRequest request{&callbacks,
+                                    sourcePath.data(),
+                                    destination.c_str(),
+                                    title.c_str(),
+                                    settings.removeCR,
+                                    settings.removeLF,
+                                    settings.convertCRtoLF,
+                                    settings.singleBreakSpaces,
+                                    settings.tabLineBreaks,
+                                    settings.tabSpaces,
+                                    settings.maxLinkDepth};
+    callbacks.context = &display;
+    callbacks.progress = &consoleProgress;
+    resetProgressDisplay(display);
+    std::printf("\n     Hit <ESC> to cancel...\r");
+    std::fflush(stdout);
+
+    int32_t result = kResultOk;
+    {
+        console::EscapeWatcher escape;
+        display.escape = &escape;
+        result = convertDocument(request);
+        display.escape = nullptr;
+    }
+    std::printf("\n");
+    printResult(result, settings, destination);
+    return kConverted;
+}
+
+}  // namespace skerrit
