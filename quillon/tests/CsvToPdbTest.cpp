@@ -1,0 +1,288 @@
+// CSV to database: the fields each CSV line gives, every check and its message, the layout of
+// the file written, the database-name request, and a CSV written by Python's csv module.
+#include <gtest/gtest.h>
+
+#include "convert/CsvToPdb.h"
+#include "database/ByteOrder.h"
+#include "database/DatabaseReader.h"
+#include "support/TestSupport.h"
+
+namespace quillon {
+namespace {
+
+using test::fromHex;
+using test::readFile;
+using test::ScriptedUserInterface;
+using test::TempDir;
+using test::writeFile;
+
+using Records = std::vector<std::vector<std::string>>;
+
+class CsvToPdbFiles : public ::testing::Test {
+  protected:
+    // Converts csvText (and infoText, when given) and returns the database bytes.
+    std::string convert(const std::string& csvText, const std::string* infoText = nullptr,
+                        char delimiter = ',') {
+        writeFile(dir.path("in.csv"), csvText);
+        job.csvPath = dir.path("in.csv");
+        job.pdbPath = dir.path("out.pdb");
+        job.infoPath = dir.path("in.ifo");
+        job.useInfoFile = infoText != nullptr;
+        if (infoText != nullptr) {
+            writeFile(job.infoPath, *infoText);
+        }
+        job.delimiter = delimiter;
+        ConvertCsvToPdb(job, ui);
+        EXPECT_EQ(readFile(job.csvPath), csvText) << "the CSV must never change";
+        return readFile(job.pdbPath);
+    }
+
+    // The records of a database as field values (text values without their NUL).
+    static Records recordsOf(const std::string& database) {
+        InputFile input;
+        input.openMemory(database);
+        DatabaseReader reader(input);
+        Records records;
+        if (!reader.readPrologue()) {
+            ADD_FAILURE() << reader.errorMessage();
+            return records;
+        }
+        for (size_t record = 0; record < reader.liveRecordCount(); ++record) {
+            if (!reader.readRecord()) {
+                ADD_FAILURE() << reader.errorMessage();
+                return records;
+            }
+            std::vector<std::string> fields;
+            for (size_t field = 0; field < reader.appInfo().fieldCount; ++field) {
+                const auto value = reader.fieldValue(field);
+                std::string text(value.begin(), value.end());
+                if (reader.appInfo().types[field] != kBinaryFieldType) {
+                    EXPECT_EQ(text.back(), '\0');
+                    text.pop_back();
+                }
+                fields.push_back(text);
+            }
+            records.push_back(fields);
+        }
+        return records;
+    }
+
+    std::string successMessage(size_t count) const {
+        return "Conversion of " + std::to_string(count) + " records in " + job.csvPath + " to " +
+               job.pdbPath + " was successful!";
+    }
+
+    TempDir dir;
+    ScriptedUserInterface ui;
+    DatabaseJob job = [] {
+        DatabaseJob named;
+        named.databaseName = "Test";
+        return named;
+    }();
+};
+
+struct FieldsCase {
+    const char* what;
+    std::string csv;
+    char delimiter;
+    Records expected;
+};
+
+TEST_F(CsvToPdbFiles, EachLineGivesItsFields) {
+    const FieldsCase cases[] = {
+        {"plain fields", "Name,Phone\nAnn,555\n", ',', {{"Ann", "555"}}},
+        {"quoted delimiter", "A,B\n\"Smith, John\",5\n", ',', {{"Smith, John", "5"}}},
+        {"doubled quotes", "A,B\n\"say \"\"hi\"\"\",x\n", ',', {{"say \"hi\"", "x"}}},
+        {"empty line", "A,B,C\n\n", ',', {{"", "", ""}}},
+        {"missing fields are empty", "A,B,C\na,b\n", ',', {{"a", "b", ""}}},
+        {"trailing delimiter", "A,B,C\na,b,c,\n", ',', {{"a", "b", "c"}}},
+        {"last line without line feed", "A,B\na,b\nc,d", ',', {{"a", "b"}, {"c", "d"}}},
+        {"CR LF line ends", "A,B\r\na,b\r\n", ',', {{"a", "b"}}},
+        {"semicolon", "A;B\n\"x;y\";z,w\n", ';', {{"x;y", "z,w"}}},
+        {"quoted name", "\"Phone\"\n1\n", ',', {{"1"}}},
+        {"field of 3,999 characters",
+         "A\n" + std::string(3999, 'x') + "\n",
+         ',',
+         {{std::string(3999, 'x')}}},
+        {"names only", "A,B\n", ',', {}},
+    };
+    for (const FieldsCase& testCase : cases) {
+        ui.messages.clear();
+        const std::string database = convert(testCase.csv, nullptr, testCase.delimiter);
+        EXPECT_EQ(ui.messages, std::vector<std::string>{successMessage(testCase.expected.size())})
+            << testCase.what;
+        EXPECT_EQ(recordsOf(database), testCase.expected) << testCase.what;
+    }
+}
+
+struct ErrorCase {
+    const char* what;
+    std::string csv;
+    const char* expectedMessage;
+};
+
+std::string namesLine(int count, std::string_view name = "F") {
+    std::string line;
+    for (int field = 0; field < count; ++field) {
+        line += (field > 0 ? "," : "") + std::string(name);
+    }
+    return line + "\n";
+}
+
+TEST_F(CsvToPdbFiles, EveryCheckStopsWithItsMessageAndLeavesAnEmptyDatabase) {
+    const std::string longField(4000, 'x');
+    const ErrorCase cases[] = {
+        {"empty file", "", "Error - The csv file is empty: it has no field names line"},
+        {"field-name line of 4,000 characters", std::string(3999, 'x') + "\n",
+         "Field Names record too long"},
+        {"field name of 20 characters", "A," + std::string(20, 'n') + "\n",
+         "Field Name: 2 too long"},
+        {"open quote in the names", "\"A,B\nx\n", "Unclosed quoted string in the field names line"},
+        {"51 fields", namesLine(51),
+         "ERROR: This csv file contains 51 fields.  50 fields is the "
+         "maximum limit for Tavlo."},
+        {"too many fields", "A,B,C\na,b,x,y,z\n",
+         "Invalid number of fields (commas) at CSV line #: 2"},
+        {"one piece too many, not empty", "A,B,C\nok\na,b,c,d\n",
+         "Invalid number of fields (commas) at CSV line #: 3"},
+        {"long first field", "A,B\n" + longField + ",b\n", "Field data too long at record:  1"},
+        {"long last field", "A,B\na,b\nc," + longField + "\n", "Field data too long at record:  2"},
+        {"unclosed quote", "A,B\na,\"b\n", "Unclosed quoted string at record:  1"},
+        {"line of 100,000 characters", "A\n" + std::string(100000, 'y') + "\n",
+         "CSV line too long (more than 9998 characters) at CSV line #: 2"},
+    };
+    for (const ErrorCase& testCase : cases) {
+        ui.messages.clear();
+        EXPECT_EQ(convert(testCase.csv), "") << testCase.what;
+        EXPECT_EQ(ui.messages, std::vector<std::string>{testCase.expectedMessage}) << testCase.what;
+    }
+}
+
+TEST_F(CsvToPdbFiles, FieldNameLimitIsMeasuredWithoutQuotesSoExportedNamesComeBack) {
+    const std::string name19(19, 'n');
+    convert("\"" + name19 + "\",\"Size \"\"XL\"\"\"\nx,y\n");
+    ASSERT_EQ(ui.messages, std::vector<std::string>{successMessage(1)});
+    InputFile input;
+    const std::string database = readFile(job.pdbPath);
+    input.openMemory(database);
+    DatabaseReader reader(input);
+    ASSERT_TRUE(reader.readPrologue());
+    EXPECT_EQ(reader.appInfo().names[0], name19);
+    EXPECT_EQ(reader.appInfo().names[1], "Size \"XL\"");
+}
+
+TEST_F(CsvToPdbFiles, TwoRecordsWithoutInfoFileHaveTheDefaultLayout) {
+    const std::string database = convert("Name,Phone\nAnn,555\nBo,1\n");
+    ASSERT_EQ(database.size(), 1815u + 12u + 9u);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(database.data());
+    EXPECT_EQ(database.substr(0, 5), std::string("Test\0", 5));  // name
+    EXPECT_EQ(loadBigEndian32(bytes + 52), 96u);                 // AppInfo offset
+    EXPECT_EQ(loadBigEndian16(bytes + 76), 2u);                  // numRecords
+    EXPECT_EQ(loadBigEndian32(bytes + 78), 1815u);               // record 0
+    EXPECT_EQ(loadBigEndian32(bytes + 86), 1827u);               // record 1
+    EXPECT_EQ(database.substr(94, 2), fromHex("8C00"));
+    EXPECT_EQ(database.substr(96 + 1702, 17), std::string(4, '\0') + std::string(kEndMarker));
+    EXPECT_EQ(database.substr(1815, 12), fromHex("0004 0004 416E6E00 35353500"));
+}
+
+TEST_F(CsvToPdbFiles, BinaryFieldsAreDecodedFromHexadecimal) {
+    const std::string info = "1 68 \n80 40 \n80\n1\n0\n0 0 \n0 0 \n456E645461766C6F4461746100\n";
+    struct HexCase {
+        std::string text;
+        std::string bytes;  // empty with a message: refused
+        const char* message;
+    };
+    const HexCase cases[] = {
+        {"0A1B", fromHex("0A1B"), nullptr},
+        {"0a1bF", fromHex("0A1B"), nullptr},  // lowercase accepted, a last odd digit ignored
+        {"", "", nullptr},
+        {"0G", "", "Invalid hexadecimal data in field 2 at record:  1"},
+    };
+    for (const HexCase& testCase : cases) {
+        ui.messages.clear();
+        const std::string database = convert("T,B\nt," + testCase.text + "\n", &info);
+        if (testCase.message != nullptr) {
+            EXPECT_EQ(ui.messages, std::vector<std::string>{testCase.message});
+            continue;
+        }
+        EXPECT_EQ(recordsOf(database), (Records{{"t", testCase.bytes}})) << testCase.text;
+    }
+}
+
+TEST_F(CsvToPdbFiles, InformationFileProblems) {
+    const std::string fewTypes = "1\n";
+    EXPECT_EQ(convert("A,B\na,b\n", &fewTypes), "");
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Invalid number of field types in info file."});
+
+    // A missing information file is reported and the conversion goes on without it.
+    ui.messages.clear();
+    writeFile(dir.path("in.csv"), "A\na\n");
+    job.useInfoFile = true;
+    job.infoPath = dir.path("absent.ifo");
+    ConvertCsvToPdb(job, ui);
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{"Error - Can't open ifo file", successMessage(1)}));
+}
+
+TEST_F(CsvToPdbFiles, DatabaseNameIsAskedUntilOneIsGiven) {
+    job.databaseName.clear();
+    ui.names = {std::string(), std::string("Phones")};
+    const std::string database = convert("A\na\n");
+    EXPECT_EQ(ui.nameRequests, 2);
+    EXPECT_EQ(database.substr(0, 7), std::string("Phones\0", 7));
+
+    struct NameCase {
+        std::optional<std::string> answer;
+        const char* message;
+    };
+    const NameCase cases[] = {
+        {std::nullopt, "Error - No name for the database was given"},
+        {std::string(32, 'n'), "Error - The database name is longer than 31 characters"},
+        {std::string(31, 'n'), nullptr},
+    };
+    for (const NameCase& testCase : cases) {
+        job.databaseName.clear();
+        ui.names = {testCase.answer};
+        ui.messages.clear();
+        convert("A\na\n");
+        EXPECT_EQ(ui.messages.at(0),
+                  testCase.message != nullptr ? testCase.message : successMessage(1));
+    }
+}
+
+TEST_F(CsvToPdbFiles, ADatabasePathNamingTheCsvIsRefused) {
+    writeFile(dir.path("in.csv"), "A\na\n");
+    job.csvPath = dir.path("in.csv");
+    job.pdbPath = dir.path("./in.csv");
+    job.useInfoFile = false;
+    ConvertCsvToPdb(job, ui);
+    EXPECT_EQ(ui.messages,
+              std::vector<std::string>{"Error - The pdb file and the csv file are the same file"});
+    EXPECT_EQ(readFile(job.csvPath), "A\na\n");
+}
+
+TEST_F(CsvToPdbFiles, BinaryJunkGivesOneClearMessage) {
+    std::string junk;
+    uint32_t state = 12345;
+    for (int index = 0; index < 20000; ++index) {
+        state = state * 1103515245u + 12345u;
+        junk.push_back(static_cast<char>(state >> 24));
+    }
+    convert(junk);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("too long"), std::string::npos) << ui.messages[0];
+}
+
+TEST_F(CsvToPdbFiles, CsvWrittenByPythonsCsvModuleConvertsToMatchingValues) {
+    const std::string csv = readFile(QUILLON_TEST_DATA_DIR "/python-written.csv");
+    ASSERT_FALSE(csv.empty());
+    const std::string database = convert(csv);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{successMessage(3)});
+    EXPECT_EQ(recordsOf(database),
+              (Records{{"Smith, John", "1 Main St", "He said \"hi\"", ""},
+                       {"", "", "", ""},
+                       {"O'Brien", "Flat 2, \"The Oaks\"", "semi;colon", "x"}}));
+}
+
+}  // namespace
+}  // namespace quillon
