@@ -1,0 +1,122 @@
+// The console program on a real terminal (a pseudo-terminal): Escape typed during a conversion
+// cancels it, and the terminal settings are put back whether the conversion ends, is canceled or
+// is interrupted with Ctrl-C.
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "support/ProcessRunner.h"
+
+namespace skerrit::testing {
+namespace {
+
+struct TerminalRun {
+    std::string output;
+    bool exited;
+    int exitStatus;
+    int signal;
+    bool canonical;  // ICANON set on the terminal once the program is gone
+    bool echoing;    // ECHO set on the terminal once the program is gone
+};
+
+// Runs Skerrit on a fresh pseudo-terminal and types `keys` once `typeAfter` has appeared in its
+// output (at once when it is empty).
+TerminalRun runOnTerminal(const std::string& directory, const std::string& keys,
+                          const std::string& typeAfter) {
+    int master = -1;
+    const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        if (chdir(directory.c_str()) != 0)
+            _exit(126);
+        execl(SKERRIT_BINARY, SKERRIT_BINARY, "-y", "big.txt", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    TerminalRun run{{}, false, -1, 0, false, false};
+    if (child < 0)
+        return run;
+    bool typed = false;
+    auto typeKeys = [&] {
+        if (!typed &&
+            write(master, keys.data(), keys.size()) == static_cast<ssize_t>(keys.size())) {
+            typed = true;
+        }
+    };
+    if (typeAfter.empty())
+        typeKeys();
+    for (;;) {
+        pollfd ready{master, POLLIN, 0};
+        if (poll(&ready, 1, 20000) <= 0)
+            break;
+        char buffer[4096];
+        const ssize_t got = read(master, buffer, sizeof buffer);
+        if (got <= 0)
+            break;  // EIO once the program has closed the terminal
+        run.output.append(buffer, static_cast<std::size_t>(got));
+        if (!typeAfter.empty() && run.output.find(typeAfter) != std::string::npos)
+            typeKeys();
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    run.exited = WIFEXITED(status);
+    run.exitStatus = run.exited ? WEXITSTATUS(status) : -1;
+    run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    termios settings{};
+    if (tcgetattr(master, &settings) == 0) {
+        run.canonical = (settings.c_lflag & ICANON) != 0;
+        run.echoing = (settings.c_lflag & ECHO) != 0;
+    }
+    close(master);
+    return run;
+}
+
+class ConsoleTerminalTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // Large enough that the conversion is still running when a key arrives.
+        std::string text;
+        for (int line = 0; text.size() < 3000000; ++line) {
+            text += "Line " + std::to_string(line) + " of a book that goes on for a long time.\n";
+        }
+        writeWholeFile(directory_.file("big.txt"), text);
+    }
+
+    ScratchDirectory directory_;
+};
+
+TEST_F(ConsoleTerminalTest, EscapeCancelsAndTerminalIsRestored) {
+    // Typed before the conversion starts: it waits in the terminal's queue for the first poll.
+    const TerminalRun run = runOnTerminal(directory_.path(), "\x1b", "");
+    EXPECT_TRUE(run.exited);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_NE(run.output.find("Conversion canceled."), std::string::npos) << run.output;
+    EXPECT_TRUE(run.canonical);
+    EXPECT_TRUE(run.echoing);
+}
+
+TEST_F(ConsoleTerminalTest, CursorKeysDoNotCancel) {
+    const TerminalRun run = runOnTerminal(directory_.path(), "\x1b[A\x1bOB", "Hit <ESC>");
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_NE(run.output.find("Conversion successfully completed."), std::string::npos)
+        << run.output;
+    EXPECT_TRUE(run.canonical);
+}
+
+TEST_F(ConsoleTerminalTest, InterruptRestoresTerminal) {
+    const TerminalRun run = runOnTerminal(directory_.path(), "\x03", "Step 1 of 2");
+    // Interrupted mid-conversion as a rule; a very fast machine may finish first.
+    if (!run.exited) {
+        EXPECT_EQ(run.signal, SIGINT);
+    }
+    EXPECT_TRUE(run.canonical);
+    EXPECT_TRUE(run.echoing);
+}
+
+}  // namespace
+}  // namespace skerrit::testing
