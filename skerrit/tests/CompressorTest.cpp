@@ -110,7 +110,7 @@ uint32_t codeTableField(const Bytes& codeTableRecord, uint32_t firstBit, uint32_
     uint32_t value = 0;
     for (uint32_t bit = 0; bit < bitCount; ++bit) {
         const uint32_t position = firstBit + bit;
-        value |= ((bits[position / 8] >> (position % 8)) & 1u) << bit;
+        value |= ((uint32_t{bits[position / 8]} >> (position % 8)) & 1u) << bit;
     }
     return value;
 }
