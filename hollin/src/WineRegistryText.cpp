@@ -176,6 +176,13 @@ std::size_t skipBlanks(std::string_view text, std::size_t pos) {
     return pos;
 }
 
+// Only hex data is continued over lines, so a continuation line holds hex digits: a line break
+// after a stray backslash must not swallow the next value or section.
+bool continuesValue(const std::string& text, std::size_t next) {
+    const std::size_t first = text.find_first_not_of(" \t", next);
+    return first != std::string::npos && isHexDigit(text[first]);
+}
+
 bool parseValueLine(std::string_view content, RegistryValue& value) {
     std::size_t pos = 0;
     std::u16string name;
@@ -296,7 +303,7 @@ bool WineRegistryText::parse(std::string text) {
         }
         if (content[0] == '"' || content[0] == '@') {
             const std::size_t valueBegin = line.begin + indent;
-            while (content.back() == '\\' && line.next < text_.size()) {
+            while (content.back() == '\\' && continuesValue(text_, line.next)) {
                 line = lineAt(text_, line.next);
                 content = std::string_view(text_).substr(valueBegin, line.contentEnd - valueBegin);
             }
@@ -341,16 +348,20 @@ bool WineRegistryText::keyExists(std::string_view path) const {
 
 const RegistryValue* WineRegistryText::findValue(std::string_view path,
                                                  std::string_view valueName) const {
-    const RegistrySection* section = findSection(path);
-    if (section == nullptr) {
-        return nullptr;
-    }
-    for (const RegistryValue& value : section->values) {
-        if (equalsIgnoringAsciiCase(value.name, valueName)) {
-            return &value;
+    // Wine loads a key that appears twice into one key, a later value replacing an earlier one
+    // of the same name; the value that counts is the last one.
+    const RegistryValue* found = nullptr;
+    for (const RegistrySection& section : sections_) {
+        if (!equalsIgnoringAsciiCase(section.path, path)) {
+            continue;
+        }
+        for (const RegistryValue& value : section.values) {
+            if (equalsIgnoringAsciiCase(value.name, valueName)) {
+                found = &value;
+            }
         }
     }
-    return nullptr;
+    return found;
 }
 
 std::optional<std::string> WineRegistryText::withNumber(std::string_view path,

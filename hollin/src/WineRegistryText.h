@@ -37,6 +37,7 @@ class WineRegistryText {
     // A key exists when it has a section of its own or when a section lies below it: Wine does
     // not write keys that hold nothing but subkeys. The empty path is the root and always exists.
     [[nodiscard]] bool keyExists(std::string_view path) const;
+    // The value as Wine loads it: the last of that name in the key's sections.
     [[nodiscard]] const RegistryValue* findValue(std::string_view path,
                                                  std::string_view valueName) const;
 

@@ -72,6 +72,21 @@ TEST(WineRegistryTextKeys, FoundWithoutRegardToCaseAndThroughSubkeys) {
     EXPECT_EQ(registry.findValue("Software\\Palm Computing", "Path"), nullptr);
 }
 
+// Found by fuzzing: a key written twice is one key to Wine, its last value of a name the one
+// that counts, so reading and setting both use that one.
+TEST(WineRegistryTextKeys, KeyWrittenTwiceActsAsOneKey) {
+    const std::string text =
+        kHeader +
+        "\n[Key] 1\n\"Install42\"=dword:00000000\n\"a\"=\"first\"\n\n[Key] 2\n\"a\"=\"second\"\n"
+        "\"Install42\"=dword:00000000\n";
+    WineRegistryText registry;
+    ASSERT_TRUE(registry.parse(text));
+    EXPECT_EQ(registry.findValue("key", "A")->text, "second");
+    const auto edited = registry.withNumber("Key", "Install42", 1, 0);
+    ASSERT_TRUE(edited.has_value());
+    EXPECT_EQ(*edited, text.substr(0, text.size() - 2) + "1\n");
+}
+
 TEST(WineRegistryTextKeys, RejectsFilesThatAreNotWineRegistries) {
     WineRegistryText registry;
     EXPECT_FALSE(registry.parse("REGEDIT4\n\n[Software\\\\Palm Computing] 1\n"));
