@@ -2,6 +2,13 @@
 // first out as PageRecords in the page queue stream, each naming the next; a page reference is the
 // offset of its record. The reader keeps the queue's bookkeeping in a PageQueueState and hands it,
 // with the two streams, to every operation here and in the anchor and link files.
+//
+// Order of calls in one conversion:
+//   enqueuePage(depth 0, start page) once; then for each page:
+//     nextPage -> depth check -> open -> beginPageLinks(pageRef, textPos) ->
+//     parse (addAnchor, moveAnchor, closeLink/addLink, enqueuePage for frames) -> close ->
+//     endPageLinks -> resolveLocalLinks -> queueLinkedPages(pageDepth);
+//   after the last page resolveAllLinks, then the section writers (DocumentSections.h).
 #pragma once
 
 #include <cstddef>

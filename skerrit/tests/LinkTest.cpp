@@ -6,6 +6,7 @@
 
 #include "LinkTestFixture.h"
 #include "engine/ByteOrder.h"
+#include "htmldoc/DocumentSections.h"
 #include "htmldoc/NameHash.h"
 
 namespace skerrit::testing {
@@ -118,6 +119,27 @@ TEST(Link, LocalAndGlobalResolutionWithMissingAndTooDeepPages) {
     EXPECT_EQ(fixture.queuedNames(),
               (std::vector<std::string>{kStart, "C:\\s\\a.htm", "C:\\s\\missing.htm",
                                         "C:\\s\\deep.htm"}));
+}
+
+// Only links with a target reach the link table: a.htm#in, #own and the link back to start.
+TEST(Link, ResolvedLinksReachTheLinkTable) {
+    LinkFixture fixture;
+    buildSite(fixture);
+    ASSERT_EQ(fixture.convert(kStart, 1), 1);
+    ConverterCallbacks& table = fixture.callbacks();
+    FileObject data = table.createTempFile(table.context);
+    FileObject index = table.createTempFile(table.context);
+    int32_t count = 0;
+    ASSERT_EQ(writeLinkTable(SectionOutput{&table, data, index}, fixture.linkStream, count), 1);
+    EXPECT_EQ(count, 1);
+    // startHigh endHigh n | start lows | endLow | lengths | reserved | targets (a.htm starts at
+    // 100)
+    const Bytes expected = {0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x0a, 0x00,
+                            0x68, 0x00, 0x6a, 0x04, 0x02, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
+                            0x00, 0x82, 0x00, 0x00, 0x00, 0x32, 0x00, 0x00, 0x00, 0x32};
+    EXPECT_EQ(fixture.streamBytes(data), expected);
+    table.closeFile(table.context, index);
+    table.closeFile(table.context, data);
 }
 
 // Every stream operation and allocation of a conversion fails in turn: the conversion answers 0
