@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/ProcessRunner.h"
+#include "support/ZlibRecordDecoder.h"
 
 namespace skerrit::testing {
 namespace {
@@ -360,6 +361,10 @@ TEST(CommandLineFilesTest, SourceUntouchedAndDestinationsAsAnswered) {
     ASSERT_GE(database.size(), 78u);
     EXPECT_EQ(database.substr(60, 8), "VaDoVaDo");  // type and creator
     EXPECT_EQ(database.substr(0, 5), std::string("book\0", 5));
+    std::string error;
+    const DecodedTextPart decoded = decodeTextPart(parseDatabase(toBytes(database), &error));
+    ASSERT_EQ(error + decoded.error, "");
+    EXPECT_EQ(toText(decoded.text), "one\n\ntwo\n\n");  // every line end is two breaks
 
     runProgram(SKERRIT_BINARY, {"missing.txt"}, "", directory.path());
     EXPECT_FALSE(std::filesystem::exists(directory.file("missing.PDB")));

@@ -13,6 +13,7 @@
 #include "engine/ResultCodes.h"
 #include "support/MemoryCallbacks.h"
 #include "support/ProcessRunner.h"
+#include "support/ZlibRecordDecoder.h"
 
 namespace skerrit::testing {
 namespace {
@@ -263,6 +264,24 @@ TEST(DocInputTest, BooksMadeByTxt2pdbdoc) {
         EXPECT_EQ(prepared.text, text);
         ASSERT_FALSE(prepared.progress.empty());
         EXPECT_EQ(prepared.progress.back().percent, 100);
+
+        // The whole program: the output database, decoded by zlib, holds the book's text and
+        // is named after the book.
+        const ProcessResult run =
+            runProgram(SKERRIT_BINARY, {"-y", "book.pdb", "out.pdb"}, "", directory.path());
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_NE(run.output.find("Title       : Harbour Light\n"), std::string::npos);
+        EXPECT_NE(run.output.find("Conversion successfully completed.\n"), std::string::npos);
+        std::string error;
+        const ParsedDatabase output =
+            parseDatabase(toBytes(readWholeFile(directory.file("out.pdb"))), &error);
+        ASSERT_EQ(error, "");
+        EXPECT_EQ(std::string(output.header.begin(), output.header.begin() + 14),
+                  std::string("Harbour Light\0", 14));
+        const DecodedTextPart decoded = decodeTextPart(output);
+        ASSERT_EQ(decoded.error, "");
+        EXPECT_EQ(toText(decoded.text), text);
+        EXPECT_EQ(readWholeFile(directory.file("book.pdb")), database);  // source untouched
     }
 }
 
