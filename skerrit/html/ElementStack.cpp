@@ -3,14 +3,14 @@
 
 namespace skerrit {
 
-namespace {
-void removeAt(ElementStack& stack, int32_t index) {
+void removeElementAt(ElementStack& stack, int32_t index) {
+    if (index < 0 || index >= stack.count)
+        return;
     for (int32_t i = index; i + 1 < stack.count; ++i) {
         stack.entries[static_cast<std::size_t>(i)] = stack.entries[static_cast<std::size_t>(i + 1)];
     }
     --stack.count;
 }
-}  // namespace
 
 void emptyStack(ElementStack& stack) {
     stack.count = 0;
@@ -48,14 +48,14 @@ int32_t findTopmost(const ElementStack& stack, int32_t kind) {
 void removeElement(ElementStack& stack, int32_t kind) {
     const int32_t index = findTopmost(stack, kind);
     if (index >= 0)
-        removeAt(stack, index);
+        removeElementAt(stack, index);
 }
 
 void closeParagraph(ElementStack& stack) {
     for (int32_t i = stack.count - 1; i >= 0; --i) {
         const int32_t kind = stack.entries[static_cast<std::size_t>(i)].kind;
         if (isHeadingKind(kind) || kind == kElementParagraph) {
-            removeAt(stack, i);
+            removeElementAt(stack, i);
             return;
         }
     }
@@ -64,6 +64,18 @@ void closeParagraph(ElementStack& stack) {
 void cutStackAt(ElementStack& stack, int32_t index) {
     if (index >= 0 && index < stack.count)
         stack.count = index;
+}
+
+void clearItemStart(ElementStack& stack) {
+    for (int32_t i = stack.count - 1; i >= 0; --i) {
+        ElementEntry& entry = stack.entries[static_cast<std::size_t>(i)];
+        if (isListKind(entry.kind))
+            return;
+        if (entry.kind == kElementListItem) {
+            entry.x = 0;
+            return;
+        }
+    }
 }
 
 }  // namespace skerrit

@@ -78,12 +78,18 @@ void pushSizedElement(ElementStack& stack, int32_t kind, int32_t relative, int32
                       int32_t weight);
 // Removes the topmost entry of that kind; the entries above it move down, keeping their order.
 void removeElement(ElementStack& stack, int32_t kind);
+// Removes the entry at index; the entries above it move down.
+void removeElementAt(ElementStack& stack, int32_t index);
 // Removes the topmost heading or P entry.
 void closeParagraph(ElementStack& stack);
 // Index of the topmost entry of that kind, or -1.
 [[nodiscard]] int32_t findTopmost(const ElementStack& stack, int32_t kind);
 // Drops the entry at index and everything above it.
 void cutStackAt(ElementStack& stack, int32_t index);
+
+// The innermost list item's first text has been followed by a tag: the first LI entry met from
+// the top before any list entry loses its item-start mark.
+void clearItemStart(ElementStack& stack);
 
 [[nodiscard]] inline bool isListKind(int32_t kind) {
     return kind == kElementDir || kind == kElementMenu || kind == kElementOrderedList ||

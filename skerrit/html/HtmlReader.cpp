@@ -48,8 +48,7 @@ void initialiseReader(HtmlReader& reader) {
     reader.links.linkStart = kNone;
     reader.links.lastAnchorPos = kNone;
     reader.links.lastAnchorRef = kNone;
-    reader.links.currentPageRef = kNone;
-    reader.links.lastPageRef = kNone;
+    reader.links.queue = PageQueueState{};
 }
 
 bool beginPage(HtmlReader& reader, FileObject file, uint16_t depth) {
@@ -73,9 +72,19 @@ bool beginPage(HtmlReader& reader, FileObject file, uint16_t depth) {
     reader.links.linkStart = kNone;
     reader.links.lastAnchorPos = kNone;
     reader.links.pageDepth = depth;
-    reader.links.pageStartPos = reader.format.textPos;
+    reader.links.queue.pageStartPos = reader.format.textPos;
     reader.tables.tableDepth = 0;
     return true;
+}
+
+LinkStore linkStoreOf(HtmlReader& reader) {
+    return LinkStore{reader.callbacks, reader.streams.pageQueueStream, reader.streams.linkStream,
+                     &reader.links.queue};
+}
+
+CurrentPage currentPageOf(const HtmlReader& reader) {
+    return CurrentPage{reader.links.pageName.data(), reader.links.baseUrl.data(),
+                       reader.links.pageDepth};
 }
 
 bool reportPageProgress(void* argument, uint32_t position, uint32_t size) {

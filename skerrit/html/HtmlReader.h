@@ -10,6 +10,8 @@
 #include <cstdint>
 
 #include "engine/ConverterCallbacks.h"
+#include "htmldoc/LinkRecorder.h"
+#include "htmldoc/PageQueue.h"
 
 namespace skerrit {
 
@@ -19,7 +21,7 @@ struct HtmlReader;
 // What readByte and the readers built on it answer at the end of the page (never a byte value).
 inline constexpr int32_t kEndOfInput = -1;
 // All ones: no position, no record, no link open.
-inline constexpr uint32_t kNone = 0xFFFFFFFFu;
+inline constexpr uint32_t kNone = kNoneValue;
 
 // The page is read through this buffer; pushing back across its start costs one seek and one read.
 inline constexpr uint32_t kPageBufferSize = 1024;
@@ -80,8 +82,6 @@ inline constexpr uint32_t kBlockRecordBytes = 24;
 // Called before every refill of the page buffer with the file offset about to be read and the
 // page size. Answers false when the user canceled.
 using PageProgressHook = bool (*)(void* argument, uint32_t position, uint32_t size);
-// Moves a recorded anchor to a new text position (the anchor table lives in htmldoc/).
-using AnchorMover = bool (*)(HtmlReader& reader, uint32_t anchorRef, uint32_t position);
 
 struct PageInput {
     FileObject file;
@@ -109,7 +109,8 @@ struct TagBuffers {
     std::array<Attribute, kMaxAttributes> attributes;
 };
 
-// Links, anchors and the page queue (htmldoc/ owns the records behind them).
+// Links, anchors and the page queue; htmldoc/ owns the records behind them and the queue's own
+// bookkeeping (currentPageRef, page link and anchor ranges, pageStartPos, lastPageRef, pageCount).
 struct LinkState {
     std::array<char, kPathFieldSize> baseUrl;
     std::array<char, kPathFieldSize> pageName;
@@ -117,17 +118,8 @@ struct LinkState {
     uint32_t linkStart;  // kNone: no link open
     uint32_t lastAnchorPos;
     uint32_t lastAnchorRef;
-    uint32_t currentPageRef;
-    uint32_t pageLinkStart;
-    uint32_t pageLinkCount;
-    uint32_t pageAnchorStart;
-    uint32_t pageAnchorCount;
-    uint32_t pageStartPos;
-    uint32_t lastPageRef;
-    uint32_t pageCount;
+    PageQueueState queue;
     uint16_t pageDepth;
-    // Installed by the conversion driver; null leaves anchors where they were recorded.
-    AnchorMover moveAnchor;
 };
 
 struct ReaderStreams {
@@ -190,6 +182,12 @@ void initialiseReader(HtmlReader& reader);
 // (element stack, whitespace and break state, open link, last anchor, tables, output count).
 // False when the size cannot be found.
 [[nodiscard]] bool beginPage(HtmlReader& reader, FileObject file, uint16_t depth);
+
+// What the page queue, anchor and link operations of htmldoc/ reach: the callbacks, the reader's
+// page queue and link streams and its queue state.
+[[nodiscard]] LinkStore linkStoreOf(HtmlReader& reader);
+// The current page as the link operations see it.
+[[nodiscard]] CurrentPage currentPageOf(const HtmlReader& reader);
 
 // The page progress hook of a conversion: reports the percentage of the page before the buffer
 // about to be read, through the progress callback of the ConverterCallbacks given as argument.

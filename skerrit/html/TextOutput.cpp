@@ -6,6 +6,7 @@
 
 #include "engine/ByteOrder.h"
 #include "html/StyleComputation.h"
+#include "htmldoc/AnchorTable.h"
 
 namespace skerrit {
 
@@ -139,9 +140,8 @@ bool flushPending(HtmlReader& reader, TextStyle& current) {
         }
         // An anchor with no text after it yet points at the text after the line feeds.
         if (links.lastAnchorRef != kNone && links.lastAnchorPos == format.textPos) {
-            if (links.moveAnchor != nullptr &&
-                !links.moveAnchor(reader, links.lastAnchorRef,
-                                  links.lastAnchorPos + format.pendingNewlines)) {
+            if (moveAnchor(linkStoreOf(reader), links.lastAnchorRef,
+                           links.lastAnchorPos + format.pendingNewlines) == 0) {
                 return false;
             }
             links.lastAnchorRef = kNone;

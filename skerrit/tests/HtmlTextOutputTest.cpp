@@ -7,7 +7,7 @@
 //                 (as BR does), flushBreaks
 //   +K or +K:x    push element kind K (with argument x); -K removes the topmost K
 //   ~item         the innermost list item's first text has been followed by a tag
-//   #anchor       an anchor recorded at the current position (record 7); @link opens a link
+//   #anchor       an anchor "n" recorded at the current position; @link opens a link
 //   $end          the end-of-page steps
 #include <sstream>
 #include <string>
@@ -16,32 +16,13 @@
 #include "HtmlHarness.h"
 #include "html/StyleComputation.h"
 #include "html/TextOutput.h"
+#include "htmldoc/AnchorTable.h"
 
 namespace skerrit::testing {
 namespace {
 
-std::vector<std::string> anchorMoves;
-
-bool recordAnchorMove(HtmlReader&, uint32_t anchorRef, uint32_t position) {
-    anchorMoves.push_back(std::to_string(anchorRef) + "->" + std::to_string(position));
-    return true;
-}
-
-void clearItemStart(ElementStack& stack) {
-    for (int32_t i = stack.count - 1; i >= 0; --i) {
-        ElementEntry& entry = stack.entries[static_cast<size_t>(i)];
-        if (isListKind(entry.kind))
-            return;
-        if (entry.kind == kElementListItem) {
-            entry.x = 0;
-            return;
-        }
-    }
-}
-
 void runScript(PageFixture& page, const std::string& script) {
     HtmlReader& reader = page.reader();
-    reader.links.moveAnchor = &recordAnchorMove;
     TextStyle current = kDefaultTextStyle;
     std::istringstream steps(script);
     std::string step;
@@ -68,7 +49,9 @@ void runScript(PageFixture& page, const std::string& script) {
         } else if (step == "~item") {
             clearItemStart(page.elements());
         } else if (step == "#anchor") {
-            reader.links.lastAnchorRef = 7;
+            ASSERT_EQ(addAnchor(linkStoreOf(reader), reader.format.textPos, "n",
+                                reader.links.lastAnchorRef),
+                      1);
             reader.links.lastAnchorPos = reader.format.textPos;
         } else if (step == "@link") {
             reader.links.linkStart = reader.format.textPos;
@@ -141,18 +124,20 @@ TEST(HtmlTextOutput, StyleRunsFollowTheElementStack) {
 TEST(HtmlTextOutput, AnchorsAndLinksMovePastOwedLineFeeds) {
     struct Case {
         const char* script;
-        std::vector<std::string> moves;
+        const char* anchors;
         uint32_t linkStart;
     } cases[] = {
-        {"a #anchor /block b", {"7->3"}, kNone}, {"a #anchor b /block c", {}, kNone},
-        {"#anchor /para b", {"7->1"}, kNone},    {"a /block @link b", {}, 3},
-        {"a @link b /block c", {}, 4},
+        {"a #anchor /block b", "n@3", kNone},
+        {"a #anchor b /block c", "n@1", kNone},
+        {"#anchor /para b", "n@1", kNone},
+        {"a #anchor /line #anchor /block b", "n@1 n@3", kNone},  // only the newest moves
+        {"a /block @link b", "", 3},
+        {"a @link b /block c", "", 4},
     };
     for (const Case& c : cases) {
-        anchorMoves.clear();
         PageFixture page("", true);
         runScript(page, c.script);
-        EXPECT_EQ(anchorMoves, c.moves) << c.script;
+        EXPECT_EQ(page.anchors(), c.anchors) << c.script;
         EXPECT_EQ(page.reader().links.linkStart, c.linkStart) << c.script;
     }
 }
