@@ -29,52 +29,71 @@ constexpr std::size_t kRestoringSignalCount =
     sizeof kRestoringSignals / sizeof kRestoringSignals[0];
 struct sigaction previousActions[kRestoringSignalCount];
 
+// Only the foreground job may change or read the terminal; a background one would be stopped
+// by SIGTTOU or SIGTTIN for trying.
+bool inForeground() {
+    return tcgetpgrp(STDIN_FILENO) == getpgrp();
+}
+
 void applyWatchingMode() {
     struct termios watching = savedTerminal;
     watching.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
     watching.c_cc[VMIN] = 0;
     watching.c_cc[VTIME] = 0;
-    tcsetattr(STDIN_FILENO, TCSANOW, &watching);
+    if (inForeground())
+        tcsetattr(STDIN_FILENO, TCSANOW, &watching);
 }
 
 void restoreTerminal() {
-    tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
+    if (inForeground())
+        tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
 }
 
-// tcsetattr, signal, raise and sigaction are async-signal-safe.
+void installHandler(int signalNumber, struct sigaction* previous);
+
+// Everything called here is async-signal-safe (tcgetpgrp, getpgrp, tcsetattr, signal,
+// sigprocmask, raise, sigaction).
 extern "C" void onTerminalSignal(int signalNumber) {
     const int savedErrno = errno;
     if (signalNumber == SIGCONT) {
+        // Back in the foreground after a stop: watch the keyboard again.
         if (terminalChanged != 0)
             applyWatchingMode();
-        errno = savedErrno;
-        return;
-    }
-    if (terminalChanged != 0)
-        restoreTerminal();
-    if (signalNumber == SIGTSTP) {
-        // Stop as the default action would; the handler stays for the SIGCONT that follows.
+    } else if (signalNumber == SIGTSTP) {
+        // Ctrl-Z: give the shell its terminal back, stop as the default action would, and carry
+        // on from here once continued. The signal is unblocked first so that it stops the process
+        // now rather than coming back to this handler when it returns.
+        if (terminalChanged != 0)
+            restoreTerminal();
         signal(SIGTSTP, SIG_DFL);
+        sigset_t stopSignal;
+        sigemptyset(&stopSignal);
+        sigaddset(&stopSignal, SIGTSTP);
+        sigprocmask(SIG_UNBLOCK, &stopSignal, nullptr);
         raise(SIGTSTP);
-        struct sigaction again {};
-        again.sa_handler = &onTerminalSignal;
-        sigemptyset(&again.sa_mask);
-        sigaction(SIGTSTP, &again, nullptr);
-        errno = savedErrno;
-        return;
+        installHandler(SIGTSTP, nullptr);
+        if (terminalChanged != 0)
+            applyWatchingMode();
+    } else {
+        // End the process the way the signal would have without us, once this handler returns.
+        if (terminalChanged != 0)
+            restoreTerminal();
+        signal(signalNumber, SIG_DFL);
+        raise(signalNumber);
     }
-    // End the process the way the signal would have without us.
-    signal(signalNumber, SIG_DFL);
-    raise(signalNumber);
     errno = savedErrno;
+}
+
+void installHandler(int signalNumber, struct sigaction* previous) {
+    struct sigaction action {};
+    action.sa_handler = &onTerminalSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(signalNumber, &action, previous);
 }
 
 void installHandlers() {
     for (std::size_t i = 0; i < kRestoringSignalCount; ++i) {
-        struct sigaction action {};
-        action.sa_handler = &onTerminalSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(kRestoringSignals[i], &action, &previousActions[i]);
+        installHandler(kRestoringSignals[i], &previousActions[i]);
     }
 }
 
@@ -111,8 +130,11 @@ bool sameExistingFile(const char* first, const char* second) {
 }
 
 EscapeWatcher::EscapeWatcher() {
-    if (isatty(STDIN_FILENO) == 0 || tcgetattr(STDIN_FILENO, &savedTerminal) != 0)
+    // A job started in the background leaves the terminal alone and is never canceled by it.
+    if (isatty(STDIN_FILENO) == 0 || !inForeground() ||
+        tcgetattr(STDIN_FILENO, &savedTerminal) != 0) {
         return;
+    }
     terminalChanged = 1;
     installHandlers();
     applyWatchingMode();
@@ -128,7 +150,7 @@ EscapeWatcher::~EscapeWatcher() {
 }
 
 bool EscapeWatcher::escapePressed() {
-    if (!watching_)
+    if (!watching_ || !inForeground())
         return false;
     bool pressed = false;
     unsigned char typed[64];

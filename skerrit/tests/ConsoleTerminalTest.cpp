@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <string>
 
 #include "support/ProcessRunner.h"
@@ -52,8 +53,10 @@ TerminalRun runOnTerminal(const std::string& directory, const std::string& keys,
         typeKeys();
     for (;;) {
         pollfd ready{master, POLLIN, 0};
-        if (poll(&ready, 1, 20000) <= 0)
+        if (poll(&ready, 1, 20000) <= 0) {
+            kill(child, SIGKILL);  // hung: end it so the test reports instead of waiting forever
             break;
+        }
         char buffer[4096];
         const ssize_t got = read(master, buffer, sizeof buffer);
         if (got <= 0)
@@ -114,6 +117,17 @@ TEST_F(ConsoleTerminalTest, InterruptRestoresTerminal) {
     if (!run.exited) {
         EXPECT_EQ(run.signal, SIGINT);
     }
+    EXPECT_TRUE(run.canonical);
+    EXPECT_TRUE(run.echoing);
+}
+
+// Ctrl-Z hands the terminal back and stops; here the process group has no parent in the
+// session, so the system discards the stop and the conversion simply goes on to the end.
+TEST_F(ConsoleTerminalTest, SuspendKeyDoesNotHangTheConversion) {
+    const TerminalRun run = runOnTerminal(directory_.path(), "\x1a", "Step 1 of 2");
+    EXPECT_TRUE(run.exited);
+    EXPECT_NE(run.output.find("Conversion successfully completed."), std::string::npos)
+        << run.output;
     EXPECT_TRUE(run.canonical);
     EXPECT_TRUE(run.echoing);
 }
