@@ -46,7 +46,12 @@ bool wineInstalled() {
 
 class WinePrefixSession {
   public:
-    explicit WinePrefixSession(std::filesystem::path prefix) : prefix_(std::move(prefix)) {}
+    // Wine's server keeps its socket folder in TMPDIR; one inside the test's own folder goes away
+    // with it.
+    WinePrefixSession(std::filesystem::path prefix, std::filesystem::path temporary)
+        : prefix_(std::move(prefix)), temporary_(std::move(temporary)) {
+        std::filesystem::create_directories(temporary_);
+    }
     ~WinePrefixSession() {
         [[maybe_unused]] const auto stopped = runCommand(environment() + "wineserver -k");
     }
@@ -54,6 +59,7 @@ class WinePrefixSession {
     // No display, no console noise, and no offer to download Mono or Gecko into the prefix.
     [[nodiscard]] std::string environment() const {
         return "env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX=" + shellQuoted(prefix_.string()) +
+               " TMPDIR=" + shellQuoted(temporary_.string()) +
                " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' " + arch_;
     }
     // Creates the prefix with its first command: 32-bit like Palm Desktop when Wine can (the
@@ -78,6 +84,7 @@ class WinePrefixSession {
 
   private:
     std::filesystem::path prefix_;
+    std::filesystem::path temporary_;
     std::string arch_;
 };
 
@@ -94,7 +101,7 @@ TEST(RealWine, LibraryReadsWhatWineWroteAndWineSeesTheInstallFlag) {
     }
     const TempWinePrefix folder;
     const std::filesystem::path root = folder.root() / "wine";
-    WinePrefixSession session(root);
+    WinePrefixSession session(root, folder.root() / "tmp");
     const std::string lastUser = "Ann \"Q\" Doe\\Jr";
     const CommandResult created = session.create(regAdd("Core", "Path", "REG_SZ", "C:\\Palm"));
     ASSERT_EQ(created.status, 0) << created.output;
