@@ -18,8 +18,10 @@ int32_t addAnchor(const LinkStore& store, uint32_t position, const char* name,
     const ConverterCallbacks& callbacks = *store.callbacks;
     const size_t length = std::min<size_t>(std::strlen(name), 0xFFFFu);
     uint32_t offset = 0;
-    if (!seekToEnd(callbacks, store.pageQueueStream, offset))
+    if (!seekToEnd(callbacks, store.pageQueueStream, offset)) {
+        store.state->streamFailed = true;
         return 0;
+    }
     anchorRef = offset;
     AnchorRecord record;
     record.position = position;
@@ -29,7 +31,7 @@ int32_t addAnchor(const LinkStore& store, uint32_t position, const char* name,
     encodeAnchorRecord(record, header.data());
     if (!writeExact(callbacks, store.pageQueueStream, header.data(), AnchorRecord::kSize) ||
         !writeExact(callbacks, store.pageQueueStream, name, static_cast<uint32_t>(length))) {
-        store.state->recordWriteFailed = true;
+        store.state->streamFailed = true;
         return 0;
     }
     store.state->pageAnchorCount += 1;

@@ -37,14 +37,16 @@ int32_t addLink(const LinkStore& store, uint16_t pageDepth, uint32_t start, uint
         record.fragmentLength > 0 ? hashName(fragment, record.fragmentLength) : kNoneValue;
 
     uint32_t offset = 0;
-    if (!seekToEnd(callbacks, store.linkStream, offset))
+    if (!seekToEnd(callbacks, store.linkStream, offset)) {
+        store.state->streamFailed = true;
         return 0;
+    }
     std::array<uint8_t, LinkRecord::kSize> header{};
     encodeLinkRecord(record, header.data());
     if (!writeExact(callbacks, store.linkStream, header.data(), LinkRecord::kSize) ||
         !writeExact(callbacks, store.linkStream, targetName, record.targetLength) ||
         !writeExact(callbacks, store.linkStream, fragment, record.fragmentLength)) {
-        store.state->recordWriteFailed = true;
+        store.state->streamFailed = true;
         return 0;
     }
     store.state->pageLinkCount += 1;

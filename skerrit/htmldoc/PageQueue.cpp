@@ -4,6 +4,7 @@
 #include "htmldoc/PageQueue.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "htmldoc/NameHash.h"
@@ -11,7 +12,9 @@
 
 namespace skerrit {
 
-int32_t enqueuePage(const LinkStore& store, uint16_t depth, const char* name, uint32_t* pageRef) {
+namespace {
+
+bool appendPageRecord(const LinkStore& store, uint16_t depth, const char* name, uint32_t* pageRef) {
     const ConverterCallbacks& callbacks = *store.callbacks;
     PageQueueState& state = *store.state;
     // The length field is 16 bits; a longer name is stored cut so the records after it stay
@@ -20,31 +23,42 @@ int32_t enqueuePage(const LinkStore& store, uint16_t depth, const char* name, ui
 
     uint32_t newRef = 0;
     if (!seekToEnd(callbacks, store.pageQueueStream, newRef))
-        return 0;
+        return false;
     PageRecord record;
     record.nameHash = hashName(name, length);
     record.depth = depth;
     record.nameLength = static_cast<uint16_t>(length);
-    uint8_t header[PageRecord::kSize];
-    encodePageRecord(record, header);
-    if (!writeExact(callbacks, store.pageQueueStream, header, PageRecord::kSize) ||
+    std::array<uint8_t, PageRecord::kSize> header{};
+    encodePageRecord(record, header.data());
+    if (!writeExact(callbacks, store.pageQueueStream, header.data(), PageRecord::kSize) ||
         !writeExact(callbacks, store.pageQueueStream, name, static_cast<uint32_t>(length))) {
-        return 0;
+        return false;
     }
 
     if (state.lastPageRef != kNoneValue) {
         PageRecord last;
-        if (!readPageRecord(callbacks, store.pageQueueStream, state.lastPageRef, last))
-            return 0;
+        if (!readPageRecord(callbacks, store.pageQueueStream, state.lastPageRef, last)) {
+            return false;
+        }
         last.nextPage = newRef;
-        if (!writePageRecord(callbacks, store.pageQueueStream, state.lastPageRef, last))
-            return 0;
+        if (!writePageRecord(callbacks, store.pageQueueStream, state.lastPageRef, last)) {
+            return false;
+        }
     }
     state.lastPageRef = newRef;
     state.pageCount += 1;
     if (pageRef != nullptr)
         *pageRef = newRef;
-    return 1;
+    return true;
+}
+
+}  // namespace
+
+int32_t enqueuePage(const LinkStore& store, uint16_t depth, const char* name, uint32_t* pageRef) {
+    if (appendPageRecord(store, depth, name, pageRef))
+        return 1;
+    store.state->streamFailed = true;
+    return 0;
 }
 
 int32_t nextPage(const LinkStore& store, uint32_t& cursor, uint16_t& depth, char* name,
@@ -102,7 +116,7 @@ int32_t beginPageLinks(const LinkStore& store, uint32_t pageRef, uint32_t pageSt
 int32_t endPageLinks(const LinkStore& store) {
     const ConverterCallbacks& callbacks = *store.callbacks;
     const PageQueueState& state = *store.state;
-    if (state.recordWriteFailed)
+    if (state.streamFailed)
         return 0;
     PageRecord record;
     if (!readPageRecord(callbacks, store.pageQueueStream, state.currentPageRef, record))

@@ -35,10 +35,11 @@ struct PageQueueState {
     uint32_t pageStartPos = 0;          // text position where the current page began
     uint32_t lastPageRef = kNoneValue;  // last PageRecord of the queue
     uint32_t pageCount = 0;             // PageRecords queued
-    // Set when writing an anchor or link record failed part way. The A handler goes on after
-    // such a failure, but the records after a partial one can no longer be walked, so the next
-    // endPageLinks fails the conversion instead of resolving links over broken records.
-    bool recordWriteFailed = false;
+    // Set when a stream failed while a page, anchor or link record was being added. The tag
+    // handlers go on after such a failure (a lost link is not worth stopping a page for), but a
+    // record written in part breaks the walk over the records after it, and a lost record is lost
+    // data: the next endPageLinks fails the conversion instead.
+    bool streamFailed = false;
 };
 
 // What the operations reach: the callbacks, the two streams and the state, all owned by the caller.
@@ -50,7 +51,8 @@ struct LinkStore {
 };
 
 // Appends a PageRecord for name (NUL-terminated) at the given depth; no duplicate check. pageRef,
-// when not null, receives the new record's offset. Returns 1, or 0 when a stream fails.
+// when not null, receives the new record's offset. Returns 1, or 0 when a stream fails (which
+// also sets streamFailed).
 [[nodiscard]] int32_t enqueuePage(const LinkStore& store, uint16_t depth, const char* name,
                                   uint32_t* pageRef = nullptr);
 
@@ -66,7 +68,7 @@ struct LinkStore {
                                      uint32_t pageStartPos);
 
 // Stores the parsed page's anchor range and start position in its PageRecord. Returns 1, or 0
-// when a stream fails or an anchor or link record of the page could not be written whole.
+// when a stream fails now or failed while records were added (streamFailed).
 [[nodiscard]] int32_t endPageLinks(const LinkStore& store);
 
 }  // namespace skerrit

@@ -130,6 +130,20 @@ TEST(PageQueue, LongNamesAreHandedBackCutTo255Characters) {
     EXPECT_STREQ(small, "C:\\pppp");
 }
 
+// A frame is queued while its page is parsed and the handler ignores the result; a failing
+// stream must still end the conversion when the page is finished.
+TEST(PageQueue, FrameLostToAFailingStreamFailsThePage) {
+    LinkFixture fixture;
+    const LinkStore store = fixture.store();
+    uint32_t pageRef = 0;
+    ASSERT_EQ(enqueuePage(store, 0, "C:\\s\\frames.htm", &pageRef), 1);
+    ASSERT_EQ(beginPageLinks(store, pageRef, 0), 1);
+    fixture.memory.faults.failWriteAt = fixture.memory.counts().write + 2;  // the frame's name
+    EXPECT_EQ(enqueuePage(store, 0, "C:\\s\\left.htm"), 0);
+    EXPECT_EQ(fixture.state.pageCount, 1u);
+    EXPECT_EQ(endPageLinks(store), 0);
+}
+
 TEST(PageQueue, NamesThatDifferOnlyInCaseAreOnePage) {
     LinkFixture fixture;
     fixture.site["C:\\s\\start.htm"].links = {
