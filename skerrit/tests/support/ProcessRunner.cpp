@@ -13,7 +13,8 @@
 namespace skerrit::testing {
 
 ProcessResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& standardInput, const std::string& workingDirectory) {
+                         const std::string& standardInput, const std::string& workingDirectory,
+                         int runAsUser) {
     // Standard input from a file, so the program sees a non-terminal that ends where the text does.
     char inputName[] = "/tmp/skerrit-stdin-XXXXXX";
     const int inputFile = mkstemp(inputName);
@@ -44,6 +45,10 @@ ProcessResult runProgram(const std::string& program, const std::vector<std::stri
         dup2(outputPipe[1], STDOUT_FILENO);
         dup2(outputPipe[1], STDERR_FILENO);
         close(outputPipe[0]);
+        if (runAsUser >= 0 && (setgid(static_cast<gid_t>(runAsUser)) != 0 ||
+                               setuid(static_cast<uid_t>(runAsUser)) != 0)) {
+            _exit(125);
+        }
         if (chdir(workingDirectory.c_str()) != 0)
             _exit(126);
         execv(program.c_str(), argv.data());

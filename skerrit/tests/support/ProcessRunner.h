@@ -13,8 +13,10 @@ struct ProcessResult {
     int exitStatus;      // -1 when the program did not exit normally
 };
 
+// runAsUser >= 0: the child takes that user and group id first (only root may ask for it).
 ProcessResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& standardInput, const std::string& workingDirectory);
+                         const std::string& standardInput, const std::string& workingDirectory,
+                         int runAsUser = -1);
 
 // A fresh empty directory under the system's temporary directory, removed with its contents by
 // the destructor.
