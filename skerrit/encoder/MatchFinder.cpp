@@ -8,6 +8,8 @@
 #include "encoder/MatchFinder.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "encoder/DeflateTables.h"
 #include "engine/ByteOrder.h"
@@ -20,6 +22,30 @@ struct Match {
     uint32_t length = 0;  // 0: none
     uint32_t position = 0;
 };
+
+// How far two runs of bytes agree, from index 3 (the first three are known equal) up to limit;
+// eight bytes at a time while a whole word fits below the limit.
+uint32_t matchLength(const uint8_t* there, const uint8_t* here, uint32_t limit) {
+    uint32_t matched = deflate::kMinMatch;
+    while (matched + 8 <= limit) {
+        uint64_t thereWord = 0;
+        uint64_t hereWord = 0;
+        std::memcpy(&thereWord, there + matched, 8);
+        std::memcpy(&hereWord, here + matched, 8);
+        const uint64_t difference = thereWord ^ hereWord;
+        if (difference != 0) {
+            if constexpr (std::endian::native == std::endian::little) {
+                return matched + static_cast<uint32_t>(std::countr_zero(difference)) / 8;
+            } else {
+                return matched + static_cast<uint32_t>(std::countl_zero(difference)) / 8;
+            }
+        }
+        matched += 8;
+    }
+    while (matched < limit && there[matched] == here[matched])
+        ++matched;
+    return matched;
+}
 
 class ChunkMatcher {
   public:
@@ -51,20 +77,22 @@ class ChunkMatcher {
         uint32_t candidate = tables_.head[hashAt(position)];
         for (uint32_t looked = 0; candidate != 0 && looked < kMaxMatchCandidates; ++looked) {
             const uint32_t candidatePosition = candidate - 1;
-            const uint8_t* there = chunk_ + candidatePosition;
-            if (there[0] == here[0] && there[1] == here[1] && there[2] == here[2]) {
-                uint32_t matched = deflate::kMinMatch;
-                while (matched < limit && there[matched] == here[matched])
-                    ++matched;
-                if (matched > bestLength) {
-                    bestLength = matched;
-                    best = Match{matched, candidatePosition};
-                    // Nothing can be strictly longer than the limit.
-                    if (matched == limit)
-                        break;
-                }
-            }
             candidate = tables_.chain[candidatePosition];
+            const uint8_t* there = chunk_ + candidatePosition;
+            // Only a candidate that also agrees at index bestLength can be strictly longer;
+            // testing that byte first skips most candidates without changing the choice.
+            if (there[bestLength] != here[bestLength] || there[0] != here[0] ||
+                there[1] != here[1] || there[2] != here[2]) {
+                continue;
+            }
+            const uint32_t matched = matchLength(there, here, limit);
+            if (matched > bestLength) {
+                bestLength = matched;
+                best = Match{matched, candidatePosition};
+                // Nothing can be strictly longer than the limit.
+                if (matched == limit)
+                    break;
+            }
         }
         return best;
     }
