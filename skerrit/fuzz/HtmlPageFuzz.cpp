@@ -1,53 +1,85 @@
-// Feeds arbitrary bytes to the HTML reader as one page: every text run, tag and reference path
-// runs over them, in collapsing and in preformatted mode, through a read-only in-memory file.
+// Feeds arbitrary bytes to the HTML reader as one page: the tokenizer alone in collapsing and
+// preformatted mode, then the whole parse loop with every tag handler, writing text, style runs,
+// blocks, anchors, links and frame pages to in-memory streams.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "engine/ConverterCallbacks.h"
 #include "html/HtmlReader.h"
 #include "html/PageInput.h"
+#include "html/PageParser.h"
 #include "html/Tokenizer.h"
 
 namespace {
 
 using namespace skerrit;
 
-struct MemoryPage {
-    const uint8_t* data;
-    uint32_t size;
-    uint32_t position;
+// A page (read-only, borrowed from the fuzzer) or a growing output stream.
+struct MemoryFile {
+    const uint8_t* page = nullptr;
+    std::vector<uint8_t> bytes;
+    uint32_t position = 0;
+
+    uint32_t size() const {
+        return page != nullptr ? pageSize : static_cast<uint32_t>(bytes.size());
+    }
+    uint32_t pageSize = 0;
 };
 
-uint32_t seekPage(void* context, FileObject, int32_t offset, int32_t origin) {
-    auto& page = *static_cast<MemoryPage*>(context);
-    int64_t base =
-        origin == kSeekFromStart ? 0 : (origin == kSeekFromEnd ? page.size : page.position);
-    const int64_t target = base + offset;
-    if (target < 0 || target > page.size)
-        return kSeekFailed;
-    page.position = static_cast<uint32_t>(target);
-    return page.position;
+MemoryFile& fileOf(FileObject file) {
+    return *static_cast<MemoryFile*>(file);
 }
 
-int32_t readPage(void* context, FileObject, uint32_t count, void* buffer) {
-    auto& page = *static_cast<MemoryPage*>(context);
-    const uint32_t available = page.size - page.position;
+uint32_t seekFile(void*, FileObject file, int32_t offset, int32_t origin) {
+    MemoryFile& memory = fileOf(file);
+    const int64_t base = origin == kSeekFromStart ? 0
+                         : origin == kSeekFromEnd ? int64_t{memory.size()}
+                                                  : int64_t{memory.position};
+    const int64_t target = base + offset;
+    if (target < 0 || target > int64_t{memory.size()})
+        return kSeekFailed;
+    memory.position = static_cast<uint32_t>(target);
+    return memory.position;
+}
+
+int32_t readFile(void*, FileObject file, uint32_t count, void* buffer) {
+    MemoryFile& memory = fileOf(file);
+    const uint32_t available = memory.size() - memory.position;
     const uint32_t taken = count < available ? count : available;
-    std::memcpy(buffer, page.data + page.position, taken);
-    page.position += taken;
+    const uint8_t* source = memory.page != nullptr ? memory.page : memory.bytes.data();
+    if (taken > 0)
+        std::memcpy(buffer, source + memory.position, taken);
+    memory.position += taken;
     return static_cast<int32_t>(taken);
 }
 
+int32_t writeFile(void*, FileObject file, uint32_t count, const void* buffer) {
+    MemoryFile& memory = fileOf(file);
+    if (memory.page != nullptr)
+        return -1;
+    const size_t end = size_t{memory.position} + count;
+    if (memory.bytes.size() < end)
+        memory.bytes.resize(end);
+    if (count > 0)
+        std::memcpy(memory.bytes.data() + memory.position, buffer, count);
+    memory.position = static_cast<uint32_t>(end);
+    return static_cast<int32_t>(count);
+}
+
 void* allocateBlock(void*, uint32_t size) {
-    return std::malloc(size);
+    return std::malloc(size == 0 ? 1 : size);
 }
 
 int32_t releaseBlock(void*, void* block) {
     std::free(block);
     return 1;
 }
+
+const ConverterCallbacks kCallbacks{nullptr,    nullptr, nullptr,        &seekFile,     &readFile,
+                                    &writeFile, nullptr, &allocateBlock, &releaseBlock, nullptr};
 
 void checkTag(const HtmlReader& reader) {
     const TagBuffers& tag = reader.tag;
@@ -63,11 +95,11 @@ void checkTag(const HtmlReader& reader) {
     }
 }
 
-void tokenizePage(const ConverterCallbacks& callbacks, bool preformatted) {
-    HtmlReader* reader = createHtmlReader(callbacks);
+void tokenizePage(MemoryFile& page, bool preformatted) {
+    HtmlReader* reader = createHtmlReader(kCallbacks);
     if (reader == nullptr)
         return;
-    if (beginPage(*reader, callbacks.context, 0)) {
+    if (beginPage(*reader, &page, 0)) {
         uint8_t* run = reader->format.runBuffer.data();
         for (;;) {
             const TextRun result = preformatted ? readPreformattedRun(*reader, run, kRunBufferSize)
@@ -86,15 +118,37 @@ void tokenizePage(const ConverterCallbacks& callbacks, bool preformatted) {
     destroyHtmlReader(reader);
 }
 
+void parseWholePage(MemoryFile& page) {
+    HtmlReader* reader = createHtmlReader(kCallbacks);
+    if (reader == nullptr)
+        return;
+    MemoryFile text, styles, blocks, queue, links;
+    reader->streams = ReaderStreams{&styles, &links, &queue, &blocks, &text};
+    std::strcpy(reader->links.pageName.data(), "C:\\site\\page.htm");
+    std::strcpy(reader->links.baseUrl.data(), "C:\\site\\");
+    if (beginPage(*reader, &page, 1)) {
+        (void)parsePage(*reader);
+        // Every byte counted in textPos reached the text stream, and the records are whole.
+        if (text.bytes.size() != reader->format.textPos)
+            std::abort();
+        if (styles.bytes.size() % kStyleRunBytes != 0)
+            std::abort();
+        if (blocks.bytes.size() % kBlockRecordBytes != 0)
+            std::abort();
+    }
+    destroyHtmlReader(reader);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 1u << 20)
         return 0;
-    MemoryPage page{data, static_cast<uint32_t>(size), 0};
-    const ConverterCallbacks callbacks{&page,   nullptr, nullptr,        &seekPage,     &readPage,
-                                       nullptr, nullptr, &allocateBlock, &releaseBlock, nullptr};
-    tokenizePage(callbacks, false);
-    tokenizePage(callbacks, true);
+    MemoryFile page;
+    page.page = data;
+    page.pageSize = static_cast<uint32_t>(size);
+    tokenizePage(page, false);
+    tokenizePage(page, true);
+    parseWholePage(page);
     return 0;
 }
