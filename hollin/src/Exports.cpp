@@ -1,15 +1,15 @@
 // The seven exports. Each first makes sure the single TUserData exists: it is built on the first
-// call, from the Wine prefix the environment names, and kept until the library is unloaded; when
-// Palm Desktop is not found it is dropped at once, and the next call tries again. A mutex makes
-// the first call safe from two threads; the data never changes afterwards.
+// call, from the platform the environment names (on Linux a Wine prefix), and kept until the
+// library is unloaded; when Palm Desktop is not found it is dropped at once, and the next call
+// tries again. A mutex makes the first call safe from two threads; the data never changes
+// afterwards.
 #include <cstring>
 #include <mutex>
 
 #include "Hollin.h"
+#include "HostPlatform.h"
 #include "InstallFile.h"
 #include "UserData.h"
-#include "WinePrefix.h"
-#include "WineRegistry.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ using hollin::TUserEntry;
 
 struct LibraryState {
     std::mutex mutex;
-    std::optional<hollin::WinePrefix> prefix;  // the prefix the instance was read from
+    std::unique_ptr<hollin::HostPlatform> platform;  // the one the instance was read from
     std::unique_ptr<TUserData> instance;
 };
 
@@ -27,19 +27,15 @@ LibraryState& state() {
     return library;
 }
 
-hollin::HostPathMapper mapperFor(const hollin::WinePrefix& prefix) {
-    return [&prefix](std::string_view windowsPath) { return prefix.hostPath(windowsPath); };
-}
-
 const TUserData* userData() {
     LibraryState& library = state();
     const std::lock_guard lock(library.mutex);
     if (!library.instance) {
-        hollin::WinePrefix prefix = hollin::WinePrefix::fromEnvironment();
-        hollin::WineRegistry registry(prefix.userRegistryFile());
-        std::unique_ptr<TUserData> created = TUserData::create(registry, mapperFor(prefix));
+        std::unique_ptr<hollin::HostPlatform> platform = hollin::makeHostPlatform();
+        std::unique_ptr<TUserData> created =
+            TUserData::create(platform->registry(), platform->pathMapper());
         if (created->rootFound) {
-            library.prefix = std::move(prefix);
+            library.platform = std::move(platform);
             library.instance = std::move(created);
         }
     }
@@ -91,9 +87,7 @@ HOLLIN_API int32_t HOLLIN_CALL ud_InstallUser(int32_t userIndex, const char* fil
     }
     LibraryState& library = state();
     const std::lock_guard lock(library.mutex);
-    hollin::WineRegistry registry(library.prefix->userRegistryFile());
-    return hollin::installFileForUser(*data, userIndex, filePath, registry,
-                                      mapperFor(*library.prefix));
+    return hollin::installFileForUser(*data, userIndex, filePath, *library.platform);
 }
 
 HOLLIN_API int32_t HOLLIN_CALL ud_GetUserSubDir(int32_t userIndex, char* subDir) {

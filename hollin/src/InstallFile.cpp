@@ -9,7 +9,6 @@
 
 #include "Hollin.h"
 #include "HostFiles.h"
-#include "WinePrefix.h"
 
 namespace hollin {
 namespace {
@@ -26,14 +25,6 @@ bool isSingleName(std::string_view name) {
 std::string_view fileNameOf(std::string_view path) {
     const std::size_t separator = path.find_last_of("\\:/");
     return separator == std::string_view::npos ? path : path.substr(separator + 1);
-}
-
-std::optional<std::filesystem::path> sourceOnHost(std::string_view path,
-                                                  const HostPathMapper& hostPath) {
-    if (hasDriveLetter(path)) {
-        return hostPath(path);
-    }
-    return std::filesystem::path(path);
 }
 
 void setInstallFlag(Registry& registry, std::uint16_t magic) {
@@ -54,7 +45,7 @@ void setInstallFlag(Registry& registry, std::uint16_t magic) {
 }  // namespace
 
 std::int32_t installFileForUser(const TUserData& data, std::int32_t userIndex, const char* filePath,
-                                Registry& registry, const HostPathMapper& hostPath) {
+                                HostPlatform& platform) {
     const TUserEntry* user = nullptr;
     if (const std::int32_t found = data.findUser(userIndex, user); found != HOLLIN_DONE) {
         return found;
@@ -68,9 +59,9 @@ std::int32_t installFileForUser(const TUserData& data, std::int32_t userIndex, c
     }
     const std::string installFolder =
         std::string(data.corePath) + "\\" + user->subDir + "\\Install";
-    const auto folderOnHost = hostPath(installFolder);
-    const auto target = hostPath(installFolder + "\\" + std::string(fileName));
-    const auto source = sourceOnHost(filePath, hostPath);
+    const auto folderOnHost = platform.hostPath(installFolder);
+    const auto target = platform.hostPath(installFolder + "\\" + std::string(fileName));
+    const auto source = platform.callerPath(filePath);
     if (!folderOnHost || !target || !source) {
         return HOLLIN_COPY_FAILED;
     }
@@ -83,7 +74,7 @@ std::int32_t installFileForUser(const TUserData& data, std::int32_t userIndex, c
     if (!replaceFileContents(*target, *contents)) {
         return HOLLIN_COPY_FAILED;
     }
-    setInstallFlag(registry, user->magic);
+    setInstallFlag(platform.registry(), user->magic);
     return HOLLIN_DONE;
 }
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "Registry.h"
+#include "HostPlatform.h"
 #include "UserData.h"
 
 namespace hollin {
@@ -13,7 +13,6 @@ namespace hollin {
 // (the copy failed, or the user's folder or the file name would lead out of the Install folder).
 // A missing HotSync Manager key is not a failure: the file then waits without the flag.
 [[nodiscard]] std::int32_t installFileForUser(const TUserData& data, std::int32_t userIndex,
-                                              const char* filePath, Registry& registry,
-                                              const HostPathMapper& hostPath);
+                                              const char* filePath, HostPlatform& platform);
 
 }  // namespace hollin

@@ -1,0 +1,39 @@
+// The Linux platform: Palm Desktop runs under Wine, so its registry is the prefix's user.reg and
+// its drive letters are the prefix's dosdevices links.
+#include "HostPlatform.h"
+#include "WinePrefix.h"
+#include "WineRegistry.h"
+
+namespace hollin {
+namespace {
+
+class WineHostPlatform final : public HostPlatform {
+  public:
+    explicit WineHostPlatform(WinePrefix prefix)
+        : prefix_(std::move(prefix)), registry_(prefix_.userRegistryFile()) {}
+
+    Registry& registry() override { return registry_; }
+
+    std::optional<std::filesystem::path> hostPath(std::string_view windowsPath) const override {
+        return prefix_.hostPath(windowsPath);
+    }
+
+    std::optional<std::filesystem::path> callerPath(std::string_view path) const override {
+        if (hasDriveLetter(path)) {
+            return prefix_.hostPath(path);
+        }
+        return std::filesystem::path(path);
+    }
+
+  private:
+    WinePrefix prefix_;
+    WineRegistry registry_;
+};
+
+}  // namespace
+
+std::unique_ptr<HostPlatform> makeHostPlatform() {
+    return std::make_unique<WineHostPlatform>(WinePrefix::fromEnvironment());
+}
+
+}  // namespace hollin
