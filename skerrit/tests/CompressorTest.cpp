@@ -2,6 +2,8 @@
 // raw inflate as one dynamic block and must give back its chunk, ending at symbol 256.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -180,6 +182,50 @@ TEST(TextPart, NullProgressSlotMeansNoProgressCalls) {
     harness.callbacks.disableProgress();
     ASSERT_EQ(harness.writeDatabase(), kResultOk);
     EXPECT_EQ(harness.callbacks.counts().progress, 0);
+}
+
+}  // namespace
+}  // namespace skerrit
+
+namespace skerrit {
+namespace {
+
+std::string toHex(const Bytes& bytes, size_t begin, size_t end) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string text;
+    for (size_t i = begin; i < end && i < bytes.size(); ++i) {
+        if (!text.empty())
+            text += ' ';
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 15];
+    }
+    return text;
+}
+
+// The output bytes are fixed by the coding rules; these pin them so that a change in the match
+// finder or the Huffman builder that still decodes cannot slip through unnoticed.
+TEST(TextPart, OutputBytesStayExactlyTheSame) {
+    WriterHarness small(testing::toBytes("Hello, hello, hello world.\n"));
+    ASSERT_EQ(small.writeDatabase(), kResultOk);
+    std::string error;
+    const testing::ParsedDatabase database = testing::parseDatabase(small.output(), &error);
+    ASSERT_EQ(database.records.size(), 3u);
+    EXPECT_EQ(toHex(database.records[1], 0, 1000),
+              "04 01 00 07 01 26 38 A9 00 81 00 00 00 C2 9B B8 28 83 0E 62 B8 3C 3C 38 5B D5 DF "
+              "58 00 00 00 0E")
+        << "code table record: HLIT 9, HDIST 5, HCLEN 14 in the low bits of 0x012638A9";
+    EXPECT_EQ(toHex(database.records[2], 0, 1000),
+              "04 02 00 03 FB 4D 00 51 BA 41 CB A5 00 00 00 1C")
+        << "text record";
+
+    // The text part of 300 KB of English-like text, header record included.
+    WriterHarness large(english(300 * 1024));
+    ASSERT_EQ(large.writeDatabase(), kResultOk);
+    const Bytes& file = large.output();
+    const size_t dataStart = 80 + 8 * size_t{loadBigEndian16(&file[76])};
+    const uLong crc =
+        crc32(0L, file.data() + dataStart, static_cast<uInt>(file.size() - dataStart));
+    EXPECT_EQ(crc, 0xC7D09719u) << std::hex << crc;
 }
 
 }  // namespace
