@@ -2,6 +2,9 @@
 // the file written, the database-name request, and a CSV written by Python's csv module.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 #include "convert/CsvToPdb.h"
 #include "database/ByteOrder.h"
 #include "database/DatabaseReader.h"
@@ -248,6 +251,46 @@ TEST_F(CsvToPdbFiles, DatabaseNameIsAskedUntilOneIsGiven) {
         EXPECT_EQ(ui.messages.at(0),
                   testCase.message != nullptr ? testCase.message : successMessage(1));
     }
+}
+
+TEST_F(CsvToPdbFiles, CsvThatChangesOrVanishesBeforeTheSecondPassStopsTheConversion) {
+    struct ChangeCase {
+        const char* what;
+        std::function<void(const std::string&)> change;
+        const char* expectedMessage;
+    };
+    const ChangeCase cases[] = {
+        {"a value grows", [](const std::string& path) { writeFile(path, "A\nabc\n"); },
+         "Error - The csv file changed during the conversion"},
+        {"a record is lost", [](const std::string& path) { writeFile(path, "A\n"); },
+         "Error - The csv file changed during the conversion"},
+        {"the file is removed", [](const std::string& path) { std::filesystem::remove(path); },
+         "Could not open input file."},
+    };
+    for (const ChangeCase& testCase : cases) {
+        job.databaseName.clear();
+        ui.names = {std::string("Name")};
+        ui.messages.clear();
+        ui.onNameRequest = [&] { testCase.change(dir.path("in.csv")); };
+        writeFile(dir.path("in.csv"), "A\na\n");
+        job.csvPath = dir.path("in.csv");
+        job.pdbPath = dir.path("out.pdb");
+        job.useInfoFile = false;
+        ConvertCsvToPdb(job, ui);
+        EXPECT_EQ(ui.messages, std::vector<std::string>{testCase.expectedMessage}) << testCase.what;
+    }
+}
+
+TEST_F(CsvToPdbFiles, AFailedWriteIsReportedNotCalledASuccess) {
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "needs /dev/full";
+    }
+    writeFile(dir.path("in.csv"), "A\na\n");
+    job.csvPath = dir.path("in.csv");
+    job.pdbPath = "/dev/full";
+    job.useInfoFile = false;
+    ConvertCsvToPdb(job, ui);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Error - Can't write pdb file"});
 }
 
 TEST_F(CsvToPdbFiles, ADatabasePathNamingTheCsvIsRefused) {

@@ -2,6 +2,8 @@
 // files with its messages, the files it leaves behind and an input it never changes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "convert/PdbToCsv.h"
 #include "database/TavloLayout.h"
 #include "support/TestSupport.h"
@@ -141,6 +143,22 @@ TEST_F(PdbToCsvFiles, InvalidAppInfoLeavesAnEmptyCsvAndInfoFile) {
     EXPECT_EQ(readFile(job.csvPath), "");
     EXPECT_EQ(readFile(job.infoPath), "");
     EXPECT_EQ(readFile(job.pdbPath), database);
+}
+
+TEST_F(PdbToCsvFiles, AFailedWriteIsReportedNotCalledASuccess) {
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "needs /dev/full";
+    }
+    DatabaseJob job = jobFor(buildDatabase(appInfoWithFields({"A"}), {{text("x")}}));
+    job.csvPath = "/dev/full";
+    ConvertPdbToCsv(job, ui);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Error - Can't write csv file"});
+    job.csvPath = dir.path("out.csv");
+    job.infoPath = "/dev/full";
+    job.useInfoFile = true;
+    ui.messages.clear();
+    ConvertPdbToCsv(job, ui);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Error - Can't write ifo file"});
 }
 
 TEST_F(PdbToCsvFiles, FilesThatCannotBeOpenedOrWouldOverwriteTheInputAreReported) {

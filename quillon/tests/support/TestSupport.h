@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +42,9 @@ class ScriptedUserInterface : public UserInterface {
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
     std::optional<std::string> askDatabaseName() override {
         ++nameRequests;
+        if (onNameRequest) {
+            onNameRequest();
+        }
         if (names.empty()) {
             return std::nullopt;
         }
@@ -53,6 +57,8 @@ class ScriptedUserInterface : public UserInterface {
     std::vector<std::string> messages;
     std::deque<std::optional<std::string>> names;  // answers to the name request, in order
     int nameRequests = 0;
+    // Runs at each name request: the one moment between the two passes over the CSV.
+    std::function<void()> onNameRequest;
 };
 
 }  // namespace quillon::test
