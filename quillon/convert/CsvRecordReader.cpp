@@ -70,30 +70,29 @@ CsvRead CsvRecordReader::readRecord(size_t fieldCount, std::vector<std::string>&
         return CsvRead::End;
     }
     const size_t record = ++recordNumber_;
-    const std::string lineNumber = std::to_string(record + 1);
     if (end == LineEnd::Cut) {
-        return fail("CSV line too long (more than 9998 characters) at CSV line #: " + lineNumber);
+        return fail("CSV line too long (more than 9998 characters) at CSV line #: " +
+                    std::to_string(record + 1));
     }
     // A last line without a line feed ends at the end of the file, like any other line.
     splitLine();
-    const std::string tooLong = "Field data too long at record:  " + std::to_string(record);
     fields.resize(fieldCount);
-    std::string scratch;
     for (size_t piece = 0; piece < pieces_.size(); ++piece) {
         if (piece + 1 == pieces_.size() && inQuotes_) {
             return fail("Unclosed quoted string at record:  " + std::to_string(record));
         }
-        std::string& text = piece < fieldCount ? fields[piece] : scratch;
+        std::string& text = piece < fieldCount ? fields[piece] : surplusField_;
         unquoteField(pieces_[piece], text);
         if (text.size() >= kFieldTextLengthLimit) {
-            return fail(tooLong);
+            return fail("Field data too long at record:  " + std::to_string(record));
         }
     }
     // One piece too many is accepted when it is empty (a trailing delimiter); anything more
     // would be data silently dropped.
     const bool trailingDelimiter = pieces_.size() == fieldCount + 1 && pieces_.back().empty();
     if (pieces_.size() > fieldCount && !trailingDelimiter) {
-        return fail("Invalid number of fields (commas) at CSV line #: " + lineNumber);
+        return fail("Invalid number of fields (commas) at CSV line #: " +
+                    std::to_string(record + 1));
     }
     for (size_t field = pieces_.size(); field < fieldCount; ++field) {
         fields[field].clear();

@@ -51,6 +51,7 @@ class CsvRecordReader {
     size_t recordNumber_ = 0;
     std::string line_;
     std::vector<std::string_view> pieces_;
+    std::string surplusField_;  // a piece beyond the field count, checked but not kept
     std::string errorMessage_;
 };
 

@@ -131,10 +131,11 @@ bool DatabaseReader::readRecord() {
     const size_t fieldCount = appInfo_.fieldCount;
     const size_t recordNumber = ++recordsRead_;
     std::array<uint8_t, 2 * kMaxFields> lengthBytes{};
-    const std::string endMessage =
-        "Error - The .pdb file ends inside record " + std::to_string(recordNumber);
+    auto endsInside = [this, recordNumber] {
+        return fail("Error - The .pdb file ends inside record " + std::to_string(recordNumber));
+    };
     if (input_.read(lengthBytes.data(), 2 * fieldCount) != 2 * fieldCount) {
-        return fail(endMessage);
+        return endsInside();
     }
     size_t recordSize = 2 * fieldCount;
     for (size_t field = 0; field < fieldCount; ++field) {
@@ -157,7 +158,7 @@ bool DatabaseReader::readRecord() {
     const size_t valuesSize = recordSize - 2 * fieldCount;
     record_.resize(valuesSize);
     if (input_.read(record_.data(), valuesSize) != valuesSize) {
-        return fail(endMessage);
+        return endsInside();
     }
     return true;
 }
