@@ -1,0 +1,230 @@
+// The HTML conversion driver on small in-memory sites: which pages are converted in which order
+// and at which depth, the text of all pages as one stream, progress exactly as reported, cancel
+// and failure at each step without leaks; then HTML detection and the title scan.
+#include <string>
+#include <vector>
+
+#include "HtmlHarness.h"
+#include "engine/ResultCodes.h"
+#include "html/HtmlConversion.h"
+
+namespace skerrit::testing {
+namespace {
+
+// Stands in for the driver's page opener: records what was opened and at which depth.
+struct TestOpener {
+    MemoryCallbacks* callbacks;
+    std::vector<std::string> opened;
+};
+
+FileObject openTestPage(PageOpener* opener, const char* path, int32_t depth) {
+    auto& self = *reinterpret_cast<TestOpener*>(opener);
+    self.opened.push_back(std::string(path) + "@" + std::to_string(depth));
+    const ConverterCallbacks& table = self.callbacks->table();
+    return table.openFile(table.context, path, kOpenRead);
+}
+
+void closeTestPage(PageOpener* opener, FileObject file) {
+    auto& self = *reinterpret_cast<TestOpener*>(opener);
+    const ConverterCallbacks& table = self.callbacks->table();
+    if (file != nullptr)
+        table.closeFile(table.context, file);
+}
+
+class SiteFixture {
+  public:
+    SiteFixture() {
+        callbacks.addFile("C:\\site\\index.htm",
+                          "<HTML><TITLE>Index</TITLE><A NAME=top>Start</A> <A HREF=\"a.htm\">to "
+                          "A</A> <A HREF=\"A.HTM#sec\">to sec</A> <A HREF=\"#top\">up</A> <A "
+                          "HREF=\"missing.htm\">gone</A>");
+        callbacks.addFile("C:\\site\\a.htm",
+                          "<P>A page<A NAME=sec></A><P>Section <A HREF=\"b.htm\">b</A>");
+        callbacks.addFile("C:\\site\\b.htm", "B page");
+        callbacks.addFile("C:\\site\\frames.htm",
+                          "<FRAMESET><FRAME SRC=a.htm><FRAME SRC=b.htm></FRAMESET>");
+        job.openPage = &openTestPage;
+        job.closePage = &closeTestPage;
+        job.pageOpener = reinterpret_cast<PageOpener*>(&opener);
+        job.callbacks = &callbacks.table();
+        job.textStream = open("text");
+        job.sectionDataStream = open("data");
+        job.sectionIndexStream = open("index");
+        job.maxLinkDepth = -1;
+    }
+    ~SiteFixture() {
+        EXPECT_EQ(callbacks.liveAllocations(), 0);
+        EXPECT_EQ(callbacks.openFiles(), 3);  // only the job's own streams
+        EXPECT_EQ(callbacks.misuseCount(), 0);
+        for (FileObject stream : {job.textStream, job.sectionDataStream, job.sectionIndexStream}) {
+            callbacks.table().closeFile(callbacks.table().context, stream);
+        }
+    }
+    SiteFixture(const SiteFixture&) = delete;
+    SiteFixture& operator=(const SiteFixture&) = delete;
+
+    std::vector<int32_t> percents() const {
+        std::vector<int32_t> shown;
+        for (const ProgressEvent& event : callbacks.progressEvents()) {
+            shown.push_back(event.code == kProgressPercent ? event.percent : -event.code - 1);
+        }
+        return shown;
+    }
+
+    MemoryCallbacks callbacks;
+    TestOpener opener{&callbacks, {}};
+    HtmlJob job{};
+
+  private:
+    FileObject open(const char* name) {
+        return callbacks.table().openFile(callbacks.table().context, name, kOpenCreate);
+    }
+};
+
+TEST(HtmlConversion, ConvertsLinkedPagesBreadthFirstAsOneText) {
+    SiteFixture site;
+    EXPECT_EQ(convertHtml(site.job, "C:\\site\\index.htm"), 0);
+    // A.HTM and a.htm are one page; a missing page is skipped without a report.
+    const std::vector<std::string> opened{"C:\\site\\index.htm@0", "C:\\site\\a.htm@1",
+                                          "C:\\site\\missing.htm@1", "C:\\site\\b.htm@2"};
+    EXPECT_EQ(site.opener.opened, opened);
+    EXPECT_EQ(toText(site.callbacks.file("text")),
+              "Start to A to sec up gone\n\n\nA page\n\nSection b\nB page\n");
+    EXPECT_EQ(site.job.textFileCount, 3);
+    EXPECT_EQ(site.job.styleFirst, 0);
+    EXPECT_GT(site.job.styleCount, 0);
+    EXPECT_EQ(site.job.linkFirst, site.job.styleCount);
+    EXPECT_GT(site.job.linkCount, 0);
+    EXPECT_EQ(site.job.ruleFirst, site.job.linkFirst + site.job.linkCount);
+    EXPECT_EQ(site.job.boundaryFirst, site.job.ruleFirst + site.job.ruleCount);
+    EXPECT_GT(site.job.boundaryCount, 0);
+    const size_t records = site.callbacks.file("index").size() / 4;
+    EXPECT_EQ(static_cast<int32_t>(records), site.job.boundaryFirst + site.job.boundaryCount);
+
+    // Page names (code 6 as -7), each page's refill percentages and 100, then the sections.
+    const std::vector<ProgressEvent>& events = site.callbacks.progressEvents();
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[1].pageName, "C:\\site\\index.htm");
+    const std::vector<int32_t> expected{-1,  -7, 0, 100, -7, 0,  100, -7, 0,
+                                        100, -2, 5, 20,  40, 60, 80,  100};
+    EXPECT_EQ(site.percents(), expected);
+}
+
+TEST(HtmlConversion, DepthLimitKeepsFramesAtTheirPagesDepth) {
+    SiteFixture linked;
+    linked.job.maxLinkDepth = 0;
+    EXPECT_EQ(convertHtml(linked.job, "C:\\site\\index.htm"), 0);
+    EXPECT_EQ(linked.opener.opened, std::vector<std::string>{"C:\\site\\index.htm@0"});
+    EXPECT_EQ(linked.job.textFileCount, 1);
+
+    SiteFixture frames;
+    frames.job.maxLinkDepth = 0;
+    EXPECT_EQ(convertHtml(frames.job, "C:\\site\\frames.htm"), 0);
+    const std::vector<std::string> opened{"C:\\site\\frames.htm@0", "C:\\site\\a.htm@0",
+                                          "C:\\site\\b.htm@0"};
+    EXPECT_EQ(frames.opener.opened, opened);
+    EXPECT_EQ(toText(frames.callbacks.file("text")), "\n\nA page\n\nSection b\nB page\n");
+}
+
+TEST(HtmlConversion, MissingStartPageGivesAnEmptyDocument) {
+    SiteFixture site;
+    EXPECT_EQ(convertHtml(site.job, "C:\\site\\nothing.htm"), 0);
+    EXPECT_EQ(site.opener.opened, std::vector<std::string>{"C:\\site\\nothing.htm@0"});
+    EXPECT_EQ(toText(site.callbacks.file("text")), "");
+}
+
+TEST(HtmlConversion, WithoutAProgressCallbackNothingIsReported) {
+    SiteFixture site;
+    site.callbacks.disableProgress();
+    EXPECT_EQ(convertHtml(site.job, "C:\\site\\index.htm"), 0);
+    EXPECT_EQ(site.callbacks.counts().progress, 0);
+    EXPECT_EQ(site.job.textFileCount, 3);
+}
+
+TEST(HtmlConversion, CancelAtAnyReportReleasesEverything) {
+    // Each report in turn answers "stop": the start, a page name, a page's refill, a page's 100,
+    // the step change and each section percentage.
+    for (int stopAt = 1; stopAt <= 17; ++stopAt) {
+        SiteFixture site;
+        site.callbacks.faults.stopProgressAt = stopAt;
+        EXPECT_EQ(convertHtml(site.job, "C:\\site\\index.htm"), 1) << stopAt;
+        EXPECT_EQ(site.callbacks.counts().progress, stopAt) << "no report after the cancel";
+        if (stopAt == 1) {
+            EXPECT_EQ(site.callbacks.temporaryFilesCreated(), 0);
+        }
+    }
+}
+
+TEST(HtmlConversion, FailuresOfItsOwnStepsFailTheConversion) {
+    for (int failAt = 1; failAt <= 4; ++failAt) {
+        SiteFixture site;
+        site.callbacks.faults.failTempAt = failAt;
+        EXPECT_EQ(convertHtml(site.job, "C:\\site\\index.htm"), 2) << failAt;
+    }
+    for (int failAt = 1; failAt <= 2; ++failAt) {
+        SiteFixture site;
+        site.callbacks.faults.failAllocateAt = failAt;
+        EXPECT_EQ(convertHtml(site.job, "C:\\site\\index.htm"), 2) << failAt;
+    }
+}
+
+TEST(HtmlDetection, HtmlStartsWithTheHtmlTagOrDoctype) {
+    struct Case {
+        const char* page;
+        int32_t isHtml;
+    } cases[] = {
+        {"<!-- c --><!DOCTYPE html>", 1},
+        {"  <!doctype HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">", 1},
+        {"<html><head>", 1},
+        {"\n<!DOCTYPE foo><HTML>", 1},
+        {"<!DOCTYPE foo>", 0},
+        {"word <HTML>", 0},
+        {"<HEAD><HTML>", 0},
+        {"</HTML>", 0},
+        {"", 0},
+    };
+    for (const Case& c : cases) {
+        MemoryCallbacks callbacks;
+        callbacks.addFile("page", c.page);
+        const ConverterCallbacks& table = callbacks.table();
+        FileObject file = table.openFile(table.context, "page", kOpenRead);
+        (void)table.seekFile(table.context, file, 3, kSeekFromStart);  // reading starts at 0
+        EXPECT_EQ(isHtmlFile(table, file), c.isHtml) << c.page;
+        table.closeFile(table.context, file);
+        EXPECT_EQ(callbacks.liveAllocations(), 0);
+    }
+}
+
+TEST(HtmlDetection, TitleIsTheFirstTitleElementsText) {
+    struct Case {
+        std::string page;
+        int32_t max;
+        int32_t result;
+        std::string title;
+    } cases[] = {
+        {"<HTML><HEAD><TITLE>  A  &amp;  B  </TITLE>", 31, 1, "A & B"},
+        {"<HEAD><META NAME=x></HEAD><TITLE>late</TITLE>", 31, 1, ""},
+        {"<TITLE>" + std::string(40, 'x') + "</TITLE>", 31, 1, std::string(31, 'x')},
+        {"<TITLE>" + std::string(300, 'y'), 400, 1, std::string(255, 'y')},
+        {"<title></title>", 31, 1, ""},
+        {"text only", 31, 0, ""},
+    };
+    for (const Case& c : cases) {
+        MemoryCallbacks callbacks;
+        callbacks.addFile("page", c.page);
+        std::vector<char> out(static_cast<size_t>(c.max) + 1, '?');
+        EXPECT_EQ(readHtmlTitle(callbacks.table(), "page", out.data(), c.max), c.result) << c.page;
+        if (c.result == 1) {
+            EXPECT_EQ(std::string(out.data()), c.title) << c.page;
+        }
+        EXPECT_EQ(callbacks.openFiles(), 0);
+        EXPECT_EQ(callbacks.liveAllocations(), 0);
+    }
+    MemoryCallbacks none;
+    char untouched[4] = "abc";
+    EXPECT_EQ(readHtmlTitle(none.table(), "missing", untouched, 3), 0);
+    EXPECT_STREQ(untouched, "abc");
+}
+
+}  // namespace
+}  // namespace skerrit::testing
