@@ -2,12 +2,16 @@
 // tables: each as a table of cases worked out by hand from the construction rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "encoder/CodeTableWriter.h"
+#include "encoder/DatabaseLayout.h"
 #include "encoder/HuffmanBuilder.h"
+#include "engine/ByteOrder.h"
+#include "support/ZlibRecordDecoder.h"
 
 namespace skerrit {
 namespace {
@@ -198,6 +202,59 @@ TEST(GroupCodes, GiveUnusedAndSingleDistanceTreesTwoOneBitCodes) {
         // At least four code-length code lengths go out, whatever the group.
         EXPECT_GE(codes.codeLengthCount, 4u) << test.what;
     }
+}
+
+testing::Bytes recordOf(RecordKind kind, const RecordWords& words, uint32_t wordCount) {
+    testing::Bytes record(4 + 4 * size_t{wordCount});
+    storeRecordPrefix(record.data(), kind, wordCount);
+    for (uint32_t index = 0; index < wordCount; ++index) {
+        storeBigEndian32(&record[4 + 4 * index], words[index]);
+    }
+    return record;
+}
+
+// Literal frequencies each one above the sum of the two before make a natural tree 19 levels
+// deep (plain Fibonacci numbers would not: the depth tie-break balances them); the repaired
+// 15-bit code, its table and a chunk coded with it must still satisfy zlib.
+TEST(GroupCodes, RepairedDeepLiteralCodeDecodes) {
+    GroupFrequencies frequencies{};
+    uint32_t previous = 1;
+    uint32_t current = 1;
+    for (uint32_t symbol = 'A'; symbol < 'A' + 20; ++symbol) {
+        frequencies.literalLength[symbol] = static_cast<uint16_t>(previous);
+        const uint32_t next = previous + current + 1;
+        previous = current;
+        current = next;
+    }
+    frequencies.literalLength[256] = 1;
+    HuffmanWorkArea work{};
+    GroupCodes codes{};
+    buildGroupCodes(frequencies, work, codes);
+    uint32_t longest = 0;
+    for (uint8_t length : codes.literalLengths)
+        longest = std::max<uint32_t>(longest, length);
+    EXPECT_EQ(longest, 15u);
+
+    RecordWords words{};
+    BitWriter table(words);
+    writeCodeTable(codes, table);
+    table.flush();
+    const testing::Bytes tableRecord = recordOf(kRecordCodeTable, words, table.wordCount());
+
+    std::string chunk;
+    for (uint32_t symbol = 'A'; symbol < 'A' + 20; ++symbol)
+        chunk += static_cast<char>(symbol);
+    BitWriter text(words);
+    for (char byte : chunk) {
+        const auto symbol = static_cast<uint8_t>(byte);
+        text.putBits(codes.literalCodes[symbol], codes.literalLengths[symbol]);
+    }
+    text.putBits(codes.literalCodes[256], codes.literalLengths[256]);
+    text.flush();
+    const testing::InflatedRecord inflated = testing::inflateTextRecord(
+        tableRecord, recordOf(kRecordCompressedText, words, text.wordCount()));
+    EXPECT_EQ(inflated.error, "");
+    EXPECT_EQ(testing::toText(inflated.text), chunk);
 }
 
 }  // namespace
