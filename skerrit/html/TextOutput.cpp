@@ -146,12 +146,14 @@ bool flushPending(HtmlReader& reader, TextStyle& current) {
             }
             links.lastAnchorRef = kNone;
         }
+        const uint32_t beforeLineFeeds = format.textPos;
         if (!appendRepeated(reader, '\n', format.pendingNewlines))
             return false;
         format.breakRequested = 0;
         format.pendingNewlines = 0;
-        // A link never begins with line feeds.
-        if (links.linkStart != kNone)
+        // A link never begins with line feeds. One that already covers text keeps its start:
+        // moving it would unlink the text before the break.
+        if (links.linkStart != kNone && links.linkStart == beforeLineFeeds)
             links.linkStart = format.textPos;
     }
 

@@ -81,6 +81,40 @@ class SiteFixture {
     }
 };
 
+// The block of extra record `record`, read back from the job's data and index streams.
+const uint8_t* sectionBlock(const SiteFixture& site, int32_t record) {
+    const Bytes& index = site.callbacks.file("index");
+    const uint32_t offset = loadLittleEndian32(index.data() + 4 * static_cast<size_t>(record));
+    return site.callbacks.file("data").data() + offset;
+}
+
+// A link block (big-endian) as start+length>target per entry.
+std::string showLinkBlock(const uint8_t* block) {
+    const size_t n = loadBigEndian16(block + 4);
+    const uint8_t* lengths = block + 6 + 2 * n + 2;
+    const uint8_t* targets = lengths + 2 * n;
+    std::string shown;
+    for (size_t i = 0; i < n; ++i) {
+        if (!shown.empty())
+            shown += ' ';
+        const uint32_t start =
+            (uint32_t{loadBigEndian16(block)} << 16) | loadBigEndian16(block + 6 + 2 * i);
+        shown += std::to_string(start) + "+" + std::to_string(lengths[i]) + ">" +
+                 std::to_string(loadBigEndian32(targets + 4 * i));
+    }
+    return shown;
+}
+
+// A file-boundary block as firstFile..lastFile: words.
+std::string showBoundaryBlock(const uint8_t* block) {
+    std::string shown = std::to_string(loadBigEndian16(block + 4)) + ".." +
+                        std::to_string(loadBigEndian16(block + 6)) + ":";
+    const size_t n = loadBigEndian16(block + 8);
+    for (size_t i = 0; i < n; ++i)
+        shown += " " + std::to_string(loadBigEndian16(block + 10 + 2 * i));
+    return shown;
+}
+
 TEST(HtmlConversion, ConvertsLinkedPagesBreadthFirstAsOneText) {
     SiteFixture site;
     EXPECT_EQ(convertHtml(site.job, "C:\\site\\index.htm"), 0);
@@ -100,6 +134,13 @@ TEST(HtmlConversion, ConvertsLinkedPagesBreadthFirstAsOneText) {
     EXPECT_GT(site.job.boundaryCount, 0);
     const size_t records = site.callbacks.file("index").size() / 4;
     EXPECT_EQ(static_cast<int32_t>(records), site.job.boundaryFirst + site.job.boundaryCount);
+    // Links resolve to the page starts (26, 46), to an anchor moved past the line feeds that
+    // followed it (36) and to the page's own anchor (0); the link to the missing page is gone.
+    ASSERT_EQ(site.job.linkCount, 1);
+    EXPECT_EQ(showLinkBlock(sectionBlock(site, site.job.linkFirst)),
+              "6+4>26 11+6>36 18+2>0 44+1>46");
+    ASSERT_EQ(site.job.boundaryCount, 1);
+    EXPECT_EQ(showBoundaryBlock(sectionBlock(site, site.job.boundaryFirst)), "0..2: 0 26 46 53");
 
     // Page names (code 6 as -7), each page's refill percentages and 100, then the sections.
     const std::vector<ProgressEvent>& events = site.callbacks.progressEvents();

@@ -97,6 +97,7 @@ TEST(HtmlTagHandlers, LinksAndAnchorsAreRecordedAtTextPositions) {
         // link that begins there.
         {"a<A NAME=n></A><P>b", "a||b|", "", "n@3"},
         {"a<A HREF=x.htm><P>b</A>", "a||b|", "3-4>C:\\site\\x.htm", ""},
+        {"<A HREF=x.htm>a<P>b</A>", "a||b|", "0-4>C:\\site\\x.htm", ""},
         {"<A NAME=\"  \">x</A>", "x|", "", ""},
         {"<A HREF=x.htm>left open", "left open|", "", ""},
         {"<A HREF=x.htm></A>", "", "0-0>C:\\site\\x.htm", ""},
