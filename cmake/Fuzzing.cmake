@@ -2,6 +2,12 @@
 # With BUILD_FUZZERS the target is a libFuzzer binary. Otherwise, when tests are built, the same
 # entry point is linked with a small replay main and run by CTest over the committed corpus, so
 # every input a fuzzer once found keeps being checked as an ordinary regression case.
+# libFuzzer only sees the coverage of code built with its instrumentation, so under the fuzz preset
+# every library is instrumented; only the fuzz targets themselves link libFuzzer's main.
+if(BUILD_FUZZERS)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 function(add_fuzz_target name)
     cmake_parse_arguments(FUZZ "" "CORPUS" "SOURCES;LIBRARIES" ${ARGN})
     if(BUILD_FUZZERS)
