@@ -67,8 +67,10 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, std:
 
 bool replaceFileContents(const std::filesystem::path& target, std::string_view contents) {
     // A hidden name: a copy cut short by a crash must not look like a file to install.
-    std::string temporary =
-        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string hiddenName = ".";
+    hiddenName += target.filename().string();
+    hiddenName += ".XXXXXX";
+    std::string temporary = (target.parent_path() / hiddenName).string();
     const int descriptor = ::mkstemp(temporary.data());
     if (descriptor < 0) {
         return false;

@@ -58,7 +58,10 @@ bool loadApi(void*& library, HollinApi& api) {
 }
 
 std::string bufferText(const std::array<char, 300>& buffer) {
-    return "'" + std::string(buffer.data()) + "'";
+    std::string text = "'";
+    text += buffer.data();
+    text += '\'';
+    return text;
 }
 
 std::array<char, 300> untouchedBuffer() {
