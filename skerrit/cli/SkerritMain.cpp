@@ -16,6 +16,7 @@
 #include "encoder/DocReader.h"
 #include "engine/ConvertDocument.h"
 #include "engine/ResultCodes.h"
+#include "html/HtmlConversion.h"
 #include "htmldoc/PathRules.h"
 
 namespace skerrit {
@@ -25,6 +26,8 @@ namespace {
 constexpr int kStoppedBeforeConverting = 1;
 constexpr int kConverted = 0;
 constexpr int32_t kMaxOptionCount = 9999;
+// The database name holds 31 characters; a longer page title would be cut there anyway.
+constexpr int32_t kHtmlTitleLimit = 31;
 
 bool isSeparator(char c) {
     return c == '/' || c == '\\';
@@ -84,8 +87,12 @@ std::string chooseTitle(const Settings& settings, const ConverterCallbacks& call
         docName[0] != '\0') {
         return docName.data();
     }
-    // HTML title: readHtmlTitle (limit 31) goes here once the HTML reader is part of the
-    // program; a title it finds is used when it is not empty.
+    std::array<char, kHtmlTitleLimit + 1> htmlTitle{};
+    if (readHtmlTitle(callbacks, settings.sourceName.c_str(), htmlTitle.data(), kHtmlTitleLimit) !=
+            0 &&
+        htmlTitle[0] != '\0') {
+        return htmlTitle.data();
+    }
     return parts.baseName;
 }
 

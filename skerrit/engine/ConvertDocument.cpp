@@ -12,6 +12,7 @@
 #include "encoder/TextPreparer.h"
 #include "engine/PageOpener.h"
 #include "engine/ResultCodes.h"
+#include "html/HtmlConversion.h"
 
 namespace skerrit {
 
@@ -103,9 +104,8 @@ int32_t runConversionSteps(const ConversionRequest& request, const HtmlConverter
 }  // namespace
 
 const HtmlConverter* builtInHtmlConverter() {
-    // HTML detection: the HTML reader plugs in here. Until it does, every source that is not a
-    // Doc database is converted as plain text.
-    return nullptr;
+    static constexpr HtmlConverter kHtmlReader{&isHtmlFile, &convertHtml};
+    return &kHtmlReader;
 }
 
 int32_t convertDocument(const ConversionRequest& request) {

@@ -20,8 +20,7 @@ struct HtmlConverter {
     int32_t (*convertHtml)(HtmlJob& job, const char* startName);
 };
 
-// The HTML reader the program ships with, or null while there is none (sources that are not Doc
-// databases are then converted as text).
+// The HTML reader the program ships with.
 const HtmlConverter* builtInHtmlConverter();
 
 [[nodiscard]] int32_t convertDocument(const ConversionRequest& request);

@@ -376,6 +376,35 @@ TEST(CommandLineFilesTest, SourceUntouchedAndDestinationsAsAnswered) {
     EXPECT_EQ(sameFile.exitStatus, 1);
 }
 
+// An HTML page: its title names the database, the three HTML steps run, and the text of the page
+// reaches the output.
+TEST(CommandLineFilesTest, HtmlPageIsConvertedAsHtml) {
+    ScratchDirectory directory;
+    writeWholeFile(directory.file("page.htm"),
+                   "<html><head><title>  Harbour   &amp; Light: a tale of the north mole "
+                   "</title></head><body><p>Hello there</p></body></html>\n");
+    const ProcessResult result =
+        runProgram(SKERRIT_BINARY, {"-d0", "page.htm"}, "", directory.path());
+    EXPECT_EQ(result.exitStatus, 0);
+    const std::string head =
+        echo("page.htm", "page.PDB", "Harbour & Light: a tale of the ",  // first 31 characters
+             "Option      : Following links to a maximum depth of 0\n") +
+        kHitEscape + "Step 1 of 3: Parsing HTML page(s)...\n";
+    EXPECT_EQ(result.output.substr(0, head.size()), head);
+    EXPECT_NE(result.output.find("Step 3 of 3: Compressing text...\n"), std::string::npos);
+    EXPECT_NE(result.output.find(std::string(79, ' ') + "\r     " + directory.path()),
+              std::string::npos);  // the page line names the page by its full path
+    EXPECT_EQ(result.output.substr(result.output.size() - kCompleted.size()), kCompleted);
+
+    std::string error;
+    const ParsedDatabase database =
+        parseDatabase(toBytes(readWholeFile(directory.file("page.PDB"))), &error);
+    ASSERT_EQ(error, "");
+    const DecodedTextPart decoded = decodeTextPart(database);
+    ASSERT_EQ(decoded.error, "");
+    EXPECT_NE(toText(decoded.text).find("Hello there"), std::string::npos) << toText(decoded.text);
+}
+
 // Root reads every file, so as root the program runs as the unprivileged user "nobody".
 TEST(CommandLineFilesTest, UnreadableSourceIsReportedNotConverted) {
     constexpr int kNobody = 65534;
