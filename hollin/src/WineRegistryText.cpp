@@ -2,8 +2,8 @@
 // "#" metadata lines and one line per value ("Name"="text", "Name"=dword:0000002a, @=... for the
 // default value, hex data continued over lines ending in a backslash). Strings escape backslash and
 // quote, control characters by letter or in octal, and everything beyond ASCII as \x with up to
-// four hex digits; files edited by hand may hold raw bytes instead, read as UTF-8 when they form
-// UTF-8 and as Latin-1 otherwise.
+// four hex digits; files edited by hand may hold raw bytes instead, read as UTF-8. Wine (8.0 at
+// least) drops bytes that are not UTF-8, and so does this reader: it reads what Palm Desktop sees.
 #include "WineRegistryText.h"
 
 #include <array>
@@ -56,9 +56,14 @@ unsigned hexValue(char c) {
 }
 
 // Decodes one raw character at `pos` (not an escape): ASCII as it is, a well-formed UTF-8
-// sequence as its code unit(s), any other byte as the Latin-1 character of that value.
+// sequence as its code unit(s); any other byte is skipped.
 void decodeRawCharacter(std::string_view text, std::size_t& pos, std::u16string& out) {
     const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x80) {
+        out.push_back(static_cast<char16_t>(lead));
+        ++pos;
+        return;
+    }
     std::size_t length = 0;
     char32_t code = 0;
     if (lead >= 0xC2 && lead <= 0xDF) {
@@ -81,7 +86,6 @@ void decodeRawCharacter(std::string_view text, std::size_t& pos, std::u16string&
     wellFormed =
         wellFormed && code >= smallest && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
     if (!wellFormed) {
-        out.push_back(static_cast<char16_t>(lead));
         ++pos;
         return;
     }

@@ -31,7 +31,13 @@ TEST(WineRegistryTextValues, DecodeEscapesAndRawBytes) {
          "?"
          "?!"},                                                         // not in windows-1252
         {"\"v\"=\"caf\xC3\xA9\"", RegistryValueKind::text, "caf\xE9"},  // raw UTF-8
-        {"\"v\"=\"caf\xE9\"", RegistryValueKind::text, "caf\xE9"},      // raw Latin-1
+        // Bytes that are not UTF-8 are dropped one by one, as Wine 8 does.
+        {"\"v\"=\"caf\xE9!\"", RegistryValueKind::text, "caf!"},
+        {"\"v\"=\"a\xC3\xA9\xE9\xA9"
+         "b\"",
+         RegistryValueKind::text,
+         "a\xE9"
+         "b"},
         {R"("v"="\101\0b")", RegistryValueKind::text, std::string("A\0b", 3)},
         {R"("v"="\[x\]\q")", RegistryValueKind::text, "[x]q"},
         {R"("v"=str(2):"%HOME%\\x")", RegistryValueKind::expandableText, "%HOME%\\x"},
