@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/ByteOrder.h"
@@ -102,8 +103,8 @@ struct Outcome {
     std::vector<int32_t> stepCodes;  // progress codes other than 7, in order
 };
 
-Outcome convert(MemoryCallbacks& memory) {
-    const int32_t result = convertDocumentWith(requestFor(memory.table()), &kStandIn);
+Outcome convert(MemoryCallbacks& memory, const HtmlConverter* html = &kStandIn) {
+    const int32_t result = convertDocumentWith(requestFor(memory.table()), html);
     std::vector<int32_t> steps;
     for (const ProgressEvent& event : memory.progressEvents()) {
         if (event.code != kProgressPercent)
@@ -271,9 +272,17 @@ TEST(ConvertDocumentTest, EveryFailingCallIsCleanedUp) {
          &MemoryCallbacks::CallCounts::progress},
     };
     const std::string longText(20000, 'w');
-    const std::string sources[] = {"short text\r\n", longText, docBook("doc text"),
-                                   "<html><p>page"};
-    for (const std::string& source : sources) {
+    // The last source goes through the program's own HTML reader, which allocates and opens the
+    // linked page itself.
+    const std::pair<std::string, const HtmlConverter*> sources[] = {
+        {"short text\r\n", &kStandIn},
+        {longText, &kStandIn},
+        {docBook("doc text"), &kStandIn},
+        {"<html><p>page", &kStandIn},
+        {"<html><title>T</title><p>page <a href=\"linked.htm\">on</a><hr><b>bold</b>",
+         builtInHtmlConverter()},
+    };
+    for (const auto& [source, html] : sources) {
         for (const Kind& kind : kinds) {
             for (int n = 1;; ++n) {
                 SCOPED_TRACE(std::string(kind.name) + " #" + std::to_string(n) + " on " +
@@ -281,9 +290,9 @@ TEST(ConvertDocumentTest, EveryFailingCallIsCleanedUp) {
                 StandInHtml::reset(0, 2);
                 MemoryCallbacks memory;
                 memory.addFile(kSource, source);
-                memory.addFile("/books/linked.htm", "<html>");
+                memory.addFile("/books/linked.htm", "<html><p>linked <i>page</i>");
                 memory.faults.*kind.fault = n;
-                const int32_t result = convert(memory).result;
+                const int32_t result = convert(memory, html).result;
                 expectNothingLeft(memory);
                 EXPECT_EQ(toText(memory.file(kSource)), source);
                 if (memory.counts().*kind.count < n) {
@@ -297,7 +306,10 @@ TEST(ConvertDocumentTest, EveryFailingCallIsCleanedUp) {
                 } else if (kind.fault == &MemoryCallbacks::Faults::failOpenAt && n <= 2) {
                     EXPECT_EQ(result,
                               n == 1 ? kResultSourceOpenFailed : kResultDestinationOpenFailed);
-                } else if (kind.fault == &MemoryCallbacks::Faults::failWriteAt) {
+                } else if (kind.fault == &MemoryCallbacks::Faults::failWriteAt &&
+                           html == &kStandIn) {
+                    // (The HTML reader ends a page quietly when a write inside it fails, so
+                    // with the real reader a write fault may still end in 0.)
                     EXPECT_TRUE(result == kResultPreprocessFailed ||
                                 result == kResultConversionFailed)
                         << result;
