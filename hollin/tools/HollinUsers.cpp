@@ -85,7 +85,7 @@ bool lookUpAll(void* library, HollinApi& api) {
 const char* describe(int32_t result) {
     switch (result) {
         case HOLLIN_NOT_FOUND:
-            return "Palm Desktop was not found in the Wine prefix (no Palm Desktop registry keys)";
+            return "Palm Desktop was not found: the Wine prefix has no Palm Desktop registry keys";
         case HOLLIN_NO_USER_LIST:
             return "Palm Desktop has no user list (no data folder, or its users.dat is missing, "
                    "damaged or empty)";
@@ -98,8 +98,22 @@ const char* describe(int32_t result) {
     }
 }
 
+// The prefix the library reads, chosen as Wine chooses it; named when Palm Desktop is not found.
+std::string winePrefix() {
+    const char* prefix = std::getenv("WINEPREFIX");
+    if (prefix != nullptr && *prefix != '\0') {
+        return prefix;
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "~") + "/.wine";
+}
+
 int fail(int32_t result) {
     std::fprintf(stderr, "hollin-users: %s (%d)\n", describe(result), static_cast<int>(result));
+    if (result == HOLLIN_NOT_FOUND) {
+        std::fprintf(stderr, "hollin-users: Wine prefix: %s (set WINEPREFIX to choose another)\n",
+                     winePrefix().c_str());
+    }
     return kExitFailure;
 }
 
