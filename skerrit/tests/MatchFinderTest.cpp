@@ -117,7 +117,8 @@ TEST(MatchFinder, LooksAtNoMoreThan384Candidates) {
             chunk += "abc";
             chunk += static_cast<char>('e' + i % 20);  // never 'd'
         }
-        chunk += "\x01" "abcd";
+        chunk += '\x01';
+        chunk += "abcd";
         const std::string symbols = render(findSymbols(chunk));
         ASSERT_GE(symbols.size(), test.expectedEnd.size());
         EXPECT_EQ(symbols.substr(symbols.size() - test.expectedEnd.size()), test.expectedEnd)
