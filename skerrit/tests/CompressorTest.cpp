@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "encoder/BitWriter.h"
 #include "encoder/RecordEncoder.h"
 #include "engine/ByteOrder.h"
 #include "engine/ResultCodes.h"
@@ -226,6 +227,74 @@ TEST(TextPart, OutputBytesStayExactlyTheSame) {
     const uLong crc =
         crc32(0L, file.data() + dataStart, static_cast<uInt>(file.size() - dataStart));
     EXPECT_EQ(crc, 0xC7D09719u) << std::hex << crc;
+}
+
+// Bits fill each word from bit 0 up; a record holds 1024 words and one bit more overflows it.
+TEST(BitPacking, FillsWordsFromBitZeroAndStopsAt1024Words) {
+    RecordWords words{};
+    BitWriter order(words);
+    order.putBits(1, 1);
+    order.putBits(0b10, 2);
+    order.putBits(0x7FFF, 15);
+    order.putBits(0xABCD, 16);  // crosses into the second word
+    order.flush();
+    ASSERT_EQ(order.wordCount(), 2u);
+    // Bits 0 to 2: 1 then 0b10; bits 3 to 17: 0x7FFF; bits 18 to 31: the low 14 bits of 0xABCD.
+    EXPECT_EQ(words[0], ((0xABCDu & 0x3FFF) << 18) | (0x7FFFu << 3) | 0b101u);
+    EXPECT_EQ(words[1], 0xABCDu >> 14);  // its top two bits
+
+    struct LimitCase {
+        uint32_t bits;
+        bool expectedOverflow;
+    };
+    for (const LimitCase& test : std::vector<LimitCase>{{32768, false}, {32769, true}}) {
+        BitWriter full(words);
+        for (uint32_t sent = 0; sent < test.bits; ++sent)
+            full.putBits(1, 1);
+        full.flush();
+        EXPECT_EQ(full.overflowed(), test.expectedOverflow) << test.bits << " bits";
+        EXPECT_EQ(full.wordCount(), 1024u);
+    }
+}
+
+// Seeded inputs of many shapes, across chunk and group boundaries, all decoded by zlib.
+TEST(TextPart, GeneratedTextsOfManyShapesRoundTrip) {
+    uint32_t seed = 2026;
+    auto next = [&seed]() {
+        seed ^= seed << 13;
+        seed ^= seed >> 17;
+        seed ^= seed << 5;
+        return seed;
+    };
+    for (uint32_t round = 0; round < 40; ++round) {
+        const size_t size = 1 + next() % 70000;
+        Bytes text(size);
+        const uint32_t shape = round % 5;
+        const uint32_t alphabet = shape == 0 ? 2 : shape == 1 ? 3 : shape == 2 ? 16 : 256;
+        for (size_t i = 0; i < size; ++i) {
+            if (shape == 4) {
+                // Long runs of one byte with an occasional change: matches at distance 1.
+                text[i] =
+                    (next() % 300 == 0 || i == 0) ? static_cast<uint8_t>(next()) : text[i - 1];
+            } else if (shape == 3 && (i / 4096) % 2 == 1) {
+                // Every other chunk skewed: a geometric byte distribution for deep codes.
+                uint8_t value = 0;
+                while (value < 40 && next() % 2 == 0)
+                    ++value;
+                text[i] = value;
+            } else {
+                text[i] = static_cast<uint8_t>(next() % alphabet);
+            }
+        }
+        WriterHarness harness(text);
+        ASSERT_EQ(harness.writeDatabase(), kResultOk) << "round " << round;
+        std::string error;
+        const testing::ParsedDatabase database = testing::parseDatabase(harness.output(), &error);
+        ASSERT_EQ(error, "") << "round " << round;
+        const testing::DecodedTextPart decoded = testing::decodeTextPart(database);
+        ASSERT_EQ(decoded.error, "") << "round " << round;
+        ASSERT_TRUE(decoded.text == text) << "round " << round << ", " << size << " bytes";
+    }
 }
 
 }  // namespace
