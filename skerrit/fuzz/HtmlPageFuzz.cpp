@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the HTML reader as one page: the tokenizer alone in collapsing and
 // preformatted mode, then the whole parse loop with every tag handler, writing text, style runs,
-// blocks, anchors, links and frame pages to in-memory streams.
+// blocks, anchors, links and frame pages to in-memory streams; then a whole conversion in which
+// every page name opens the same bytes, down to link depth 1, with the section writers.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +9,9 @@
 #include <vector>
 
 #include "engine/ConverterCallbacks.h"
+#include "engine/HtmlJob.h"
+#include "engine/ResultCodes.h"
+#include "html/HtmlConversion.h"
 #include "html/HtmlReader.h"
 #include "html/PageInput.h"
 #include "html/PageParser.h"
@@ -69,6 +73,15 @@ int32_t writeFile(void*, FileObject file, uint32_t count, const void* buffer) {
     return static_cast<int32_t>(count);
 }
 
+FileObject createTempFile(void*) {
+    return new MemoryFile;
+}
+
+int32_t closeFile(void*, FileObject file) {
+    delete static_cast<MemoryFile*>(file);
+    return 1;
+}
+
 void* allocateBlock(void*, uint32_t size) {
     return std::malloc(size == 0 ? 1 : size);
 }
@@ -78,8 +91,23 @@ int32_t releaseBlock(void*, void* block) {
     return 1;
 }
 
-const ConverterCallbacks kCallbacks{nullptr,    nullptr, nullptr,        &seekFile,     &readFile,
-                                    &writeFile, nullptr, &allocateBlock, &releaseBlock, nullptr};
+// Endless frames and link cycles are bounded by the page limit of a conversion, but 32000 pages
+// are too slow for a fuzzer: the progress callback cancels after a few dozen pages instead.
+constexpr int kPagesBeforeCancel = 12;
+int pagesReported = 0;
+
+int32_t countPages(void*, int32_t code, const void*) {
+    if (code == kProgressPageName)
+        ++pagesReported;
+    return pagesReported < kPagesBeforeCancel ? 1 : 0;
+}
+
+const ConverterCallbacks kCallbacks{nullptr,       nullptr,    &closeFile,      &seekFile,
+                                    &readFile,     &writeFile, &createTempFile, &allocateBlock,
+                                    &releaseBlock, nullptr};
+const ConverterCallbacks kCountingCallbacks{
+    nullptr,    nullptr,         &closeFile,     &seekFile,     &readFile,
+    &writeFile, &createTempFile, &allocateBlock, &releaseBlock, &countPages};
 
 void checkTag(const HtmlReader& reader) {
     const TagBuffers& tag = reader.tag;
@@ -139,6 +167,48 @@ void parseWholePage(MemoryFile& page) {
     destroyHtmlReader(reader);
 }
 
+// Every name opens a fresh view of the fuzzer's bytes, so links and frames lead to more pages.
+struct SamePageOpener {
+    const uint8_t* data;
+    uint32_t size;
+};
+
+FileObject openSamePage(PageOpener* opener, const char*, int32_t) {
+    const auto& same = *reinterpret_cast<SamePageOpener*>(opener);
+    auto* page = new MemoryFile;
+    page->page = same.data;
+    page->pageSize = same.size;
+    return page;
+}
+
+void closeSamePage(PageOpener*, FileObject file) {
+    delete static_cast<MemoryFile*>(file);
+}
+
+void convertSite(const uint8_t* data, uint32_t size) {
+    SamePageOpener opener{data, size};
+    MemoryFile text, sectionData, sectionIndex;
+    HtmlJob job{};
+    job.openPage = &openSamePage;
+    job.closePage = &closeSamePage;
+    job.pageOpener = reinterpret_cast<PageOpener*>(&opener);
+    job.callbacks = &kCountingCallbacks;
+    pagesReported = 0;
+    job.textStream = &text;
+    job.sectionDataStream = &sectionData;
+    job.sectionIndexStream = &sectionIndex;
+    job.maxLinkDepth = 1;
+    const int32_t result = convertHtml(job, "C:\\site\\page.htm");
+    if (result == 1)
+        return;  // canceled after kPagesBeforeCancel pages
+    if (result != 0)
+        std::abort();
+    if (sectionIndex.bytes.size() / 4 !=
+        static_cast<size_t>(job.boundaryFirst) + static_cast<size_t>(job.boundaryCount)) {
+        std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -150,5 +220,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tokenizePage(page, false);
     tokenizePage(page, true);
     parseWholePage(page);
+    if (size <= 1u << 16)
+        convertSite(data, static_cast<uint32_t>(size));
     return 0;
 }
