@@ -3,6 +3,7 @@
 // O_NONBLOCK is deliberately not used: the terminal's open file is usually shared with standard
 // output, which would then fail its writes with EAGAIN. The saved settings are put back by the
 // destructor and by the handlers of the signals that end or stop the process.
+#if !defined(_WIN32)
 #include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -173,3 +174,5 @@ bool EscapeWatcher::escapePressed() {
 }
 
 }  // namespace skerrit::console
+
+#endif  // !defined(_WIN32)

@@ -1,6 +1,7 @@
 // File, temporary-file and memory callbacks on POSIX descriptors. A temporary file is created
 // with mkstemp and unlinked at once: it is gone from the directory while still usable, so it
 // vanishes when closed and is not left behind when the process is killed.
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -166,3 +167,5 @@ ConverterCallbacks consoleCallbacksTemplate() {
 }
 
 }  // namespace skerrit
+
+#endif  // !defined(_WIN32)
