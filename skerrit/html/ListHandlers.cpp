@@ -66,10 +66,11 @@ void openList(HtmlReader& reader, int32_t kind) {
     // OL keeps the number of the last item; DIR, MENU and UL do not count their items.
     const int32_t lastItem =
         kind == kElementOrderedList && list.start != 0 ? static_cast<int32_t>(list.start) - 1 : 0;
+    // A full stack ignores the push; the entry below must then keep its own count.
+    const int32_t before = stack.count;
     pushElementWithArgument(stack, kind, style);
-    if (stack.count > 0 && entryAt(stack, stack.count - 1).kind == kind) {
+    if (stack.count > before)
         entryAt(stack, stack.count - 1).y = lastItem;
-    }
 }
 
 // Any of the four list end tags closes the nearest list of any of the four kinds, with the item

@@ -69,6 +69,16 @@ TEST(HtmlTables, LevelsBeyondSixteenAreCountedButDrawNoInnerRules) {
     EXPECT_EQ(page.reader().tables.tableDepth, 0u);
 }
 
+TEST(HtmlLists, AListPushedOntoAFullStackLeavesTheListBelowAlone) {
+    std::string html;
+    for (int i = 0; i < kElementStackCapacity; ++i)
+        html += "<OL>";
+    html += "<OL START=50><LI>x";  // both pushes are ignored; the LI numbers the top OL
+    PageFixture page(html, true);
+    EXPECT_EQ(parsePage(page.reader()), 1);
+    EXPECT_EQ(page.styles(), "1:in7,ls7,#1 3:-");
+}
+
 TEST(HtmlListsTables, DeepNestingStaysWithinTheStack) {
     std::string html;
     for (int i = 0; i < 10000; ++i)
