@@ -167,6 +167,19 @@ TEST(HtmlConversion, DepthLimitKeepsFramesAtTheirPagesDepth) {
     EXPECT_EQ(toText(frames.callbacks.file("text")), "\n\nA page\n\nSection b\nB page\n");
 }
 
+TEST(HtmlConversion, CyclesAndOverlongNamesConvertOnce) {
+    SiteFixture site;
+    site.callbacks.addFile("C:\\site\\x.htm", "<A HREF=y.htm>y</A><A HREF=\"" +
+                                                  std::string(2000, 'n') + "\">long</A>");
+    site.callbacks.addFile("C:\\site\\y.htm", "<A HREF=X.HTM>x</A><A HREF=y.htm#self>y</A>");
+    EXPECT_EQ(convertHtml(site.job, "C:\\site\\x.htm"), 0);
+    ASSERT_EQ(site.opener.opened.size(), 3u);
+    EXPECT_EQ(site.opener.opened[1], "C:\\site\\y.htm@1");
+    // A name longer than 255 characters is opened by its first 255.
+    EXPECT_EQ(site.opener.opened[2], "C:\\site\\" + std::string(255 - 8, 'n') + "@1");
+    EXPECT_EQ(toText(site.callbacks.file("text")), "ylong\nxy\n");
+}
+
 TEST(HtmlConversion, MissingStartPageGivesAnEmptyDocument) {
     SiteFixture site;
     EXPECT_EQ(convertHtml(site.job, "C:\\site\\nothing.htm"), 0);
