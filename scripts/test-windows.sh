@@ -17,6 +17,10 @@ jobs=$(nproc)
 
 cmake --preset windows -B "$build" >/dev/null
 cmake --build "$build" -j"$jobs"
+# The Linux programs the Windows outputs are compared with.
+cmake -S . -B "$reference" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    -DWARNINGS_AS_ERRORS=ON "-DDELIVERABLES=skerrit" >/dev/null
+cmake --build "$reference" -j"$jobs" --target Skerrit
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/test-windows.XXXXXX")
 export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all
@@ -132,7 +136,139 @@ user 2 name -3 "" subdir -3 "" magic -3' "$(run_wine "$probe" list)"
         "core 0 \"C:\\Robotics\"" "$(run_wine "$probe" list | head -n 1)"
 }
 
+# --- Skerrit.exe ----------------------------------------------------------------------------
+# same_database NAME LINUX WINDOWS: equal byte for byte apart from the three dates: creation and
+# modification in the database header (bytes 36 to 43) and the date in the header record (bytes
+# 32 to 35 of record 0, whose offset is the first entry of the record list at byte 78).
+same_database() {
+    local name=$1 linux=$2 windows=$3
+    if [ ! -s "$linux" ] || [ ! -s "$windows" ]; then
+        fail "$name" "missing output (Linux $(stat -c %s "$linux" 2>/dev/null || echo none)," \
+            "Windows $(stat -c %s "$windows" 2>/dev/null || echo none) bytes)"
+        return
+    fi
+    if [ "$(stat -c %s "$linux")" != "$(stat -c %s "$windows")" ]; then
+        fail "$name" "sizes differ: Linux $(stat -c %s "$linux"), Windows $(stat -c %s "$windows")"
+        return
+    fi
+    local record0 differing
+    record0=$(od -An -tu1 -j78 -N4 "$linux" | awk '{print (($1 * 256 + $2) * 256 + $3) * 256 + $4}')
+    differing=$({ cmp -l "$linux" "$windows" || true; } | awk -v r="$record0" '{ o = $1 - 1;
+        if (!((o >= 36 && o < 44) || (o >= r + 32 && o < r + 36))) printf "%d ", o }' | cut -c1-80)
+    if [ -z "$differing" ]; then
+        pass "$name"
+    else
+        fail "$name" "bytes differ at offsets $differing"
+    fi
+}
+
+# The closing message and the exit status of a run, which the two builds must share.
+closing() { tr -d '\r' <"$1" | tail -n 1; }
+
+skerrit_checks() {
+    local skerrit=$root/$build/skerrit/Skerrit.exe
+    local linux=$root/$reference/skerrit/Skerrit
+    local corpus=$work/skerrit
+    mkdir -p "$corpus/linux" "$corpus/windows"
+    cp -r "$root/skerrit/tests/win/site" "$corpus/site"
+    cp "$root"/skerrit/fuzz/corpus/doc_input/*.pdb "$root"/skerrit/fuzz/corpus/html_page/*.htm \
+        "$root/skerrit/tests/data/harbour-light.txt" "$corpus/"
+    # A text of 40 chapters with CR LF line ends and tabs: several groups of eight chunks.
+    local chapter
+    for chapter in $(seq 1 40); do
+        printf 'Chapter %d\r\n\tPart\ttabbed\r\n\r\n' "$chapter"
+        sed 's/$/\r/' "$root/skerrit/tests/data/harbour-light.txt"
+    done >"$corpus/book.txt"
+
+    # name | source | options
+    local cases='text|book.txt|
+text-remove-cr|book.txt|-rCR
+text-remove-lf-tab-spaces|book.txt|-rLF -tS4
+text-cr-to-lf-single-breaks|book.txt|-c -sLB2
+text-tab-breaks-title|book.txt|-tLB3 -iA title longer than thirty-one characters
+text-short|harbour-light.txt|
+doc-compressed|compressed.pdb|
+doc-uncompressed-remove-lf|uncompressed.pdb|-rLF
+html-site|site/index.htm|
+html-site-depth-0|site/index.htm|-d0
+html-site-depth-1|site/index.htm|-d1
+html-page-in-folder|site/guide/tides.htm|
+html-tags|tags.htm|
+html-structure|structure.htm|
+html-refs|refs.htm|
+html-plaintext|plaintext.htm|
+html-frames|frames.htm|
+html-cycle|cycle.htm|'
+    local name source options
+    while IFS='|' read -r name source options; do
+        local args=()
+        [ -n "$options" ] && read -r -a args <<<"$options"
+        if [ "$name" == text-tab-breaks-title ]; then
+            args=(-tLB3 "-iA title longer than thirty-one characters")
+        fi
+        (cd "$corpus" && "$linux" -y "${args[@]}" "$source" "linux/$name.pdb" </dev/null \
+            >"linux/$name.log" 2>&1; echo "exit $?" >>"linux/$name.log")
+        (cd "$corpus" && wine "$skerrit" -y "${args[@]}" "$source" "windows\\$name.pdb" \
+            </dev/null >"windows/$name.log" 2>/dev/null; echo "exit $?" >>"windows/$name.log")
+        same_database "skerrit: $name gives the Linux database" "$corpus/linux/$name.pdb" \
+            "$corpus/windows/$name.pdb"
+        local linux_end windows_end
+        linux_end=$(tr -d '\r' <"$corpus/linux/$name.log" | tail -n 2)
+        windows_end=$(tr -d '\r' <"$corpus/windows/$name.log" | tail -n 2)
+        if [ "$linux_end" != "$windows_end" ]; then
+            fail "skerrit: $name ends as on Linux" "Linux '${linux_end//$'\n'/ / }'," \
+                "Windows '${windows_end//$'\n'/ / }'"
+        fi
+    done <<<"$cases"
+
+    # Failures end with the same message and status on both platforms (Windows takes "/" too).
+    local failing_cases='missing-source|nothere.txt|nothere.pdb
+missing-destination-folder|harbour-light.txt|nofolder/x.pdb'
+    local destination linux_end windows_end
+    while IFS='|' read -r name source destination; do
+        linux_end=$(cd "$corpus" && "$linux" -y "$source" "$destination" </dev/null 2>&1 |
+            tail -n 1; echo "exit ${PIPESTATUS[0]}")
+        windows_end=$(cd "$corpus" && wine "$skerrit" -y "$source" "$destination" </dev/null \
+            2>/dev/null | tr -d '\r' | tail -n 1; echo "exit ${PIPESTATUS[0]}")
+        expect_output "skerrit: $name gives the Linux message and status" "$linux_end" \
+            "$windows_end"
+    done <<<"$failing_cases"
+
+    # A drive-relative source is found through the current directory of its drive: Z: is the
+    # current drive (Wine maps the Linux working directory onto it), C: has no current directory
+    # of its own and so means its root.
+    cp "$corpus/harbour-light.txt" "$drive_c/harbour-light.txt"
+    (cd "$corpus" && wine "$skerrit" -y 'Z:harbour-light.txt' 'windows\drive-z.pdb' </dev/null \
+        >/dev/null 2>&1 && wine "$skerrit" -y 'C:harbour-light.txt' 'windows\drive-c.pdb' \
+        </dev/null >/dev/null 2>&1)
+    same_database "skerrit: Z:name is read through drive Z's current directory" \
+        "$corpus/linux/text-short.pdb" "$corpus/windows/drive-z.pdb"
+    same_database "skerrit: C:name is read from drive C's root" \
+        "$corpus/linux/text-short.pdb" "$corpus/windows/drive-c.pdb"
+
+    # A link written with backslashes and other letter case names the same page on Windows:
+    # the four pages are the start page, tides.htm, Boats.HTM (once, though tides.htm links it as
+    # boats.htm) and index.htm.
+    sed 's|guide/boats.htm|Guide\\Boats.HTM|' "$corpus/site/index.htm" >"$corpus/site/mixed.htm"
+    local pages
+    pages=$(cd "$corpus/site" && wine "$skerrit" -y mixed.htm '..\windows\mixed.pdb' </dev/null \
+        2>/dev/null | tr '\r' '\n' | sed -n 's/^     [A-Z]:.*\\//p' | tr '\n' ' ')
+    expect_output "skerrit: a link with backslashes and other letter case reaches its page" \
+        "mixed.htm tides.htm Boats.HTM index.htm " "$pages"
+
+    # Every temporary file was deleted when closed.
+    wineserver -w
+    local left
+    left=$(find "$drive_c/users" -iname 'tmp*.tmp' | wc -l)
+    if [ "$left" == 0 ]; then
+        pass "skerrit: no temporary file left in the Windows temporary folder"
+    else
+        fail "skerrit: no temporary file left in the Windows temporary folder" "$left left"
+    fi
+}
+
 hollin_checks
+skerrit_checks
 
 wineserver -w
 if [ ${#failures[@]} -ne 0 ]; then
