@@ -70,14 +70,16 @@ class CsvToPdbConversion {
   public:
     CsvToPdbConversion(DatabaseJob& job, UserInterface& ui) : job_(job), ui_(ui) {}
 
-    void run() {
-        if (openFiles() && readFieldNames() && checkRecords() && completeAppInfo() &&
-            chooseDatabaseName() && writeDatabase()) {
-            if (!job_.batchMode) {
-                report("Conversion of " + std::to_string(recordSizes_.size()) + " records in " +
-                       job_.csvPath + " to " + job_.pdbPath + " was successful!");
-            }
+    bool run() {
+        if (!(openFiles() && readFieldNames() && checkRecords() && completeAppInfo() &&
+              chooseDatabaseName() && writeDatabase())) {
+            return false;
         }
+        if (!job_.batchMode) {
+            report("Conversion of " + std::to_string(recordSizes_.size()) + " records in " +
+                   job_.csvPath + " to " + job_.pdbPath + " was successful!");
+        }
+        return true;
     }
 
   private:
@@ -268,8 +270,8 @@ bool decodeHexField(std::string_view text, std::string* bytes) {
     return true;
 }
 
-void ConvertCsvToPdb(DatabaseJob& job, UserInterface& ui) {
-    CsvToPdbConversion(job, ui).run();
+bool ConvertCsvToPdb(DatabaseJob& job, UserInterface& ui) {
+    return CsvToPdbConversion(job, ui).run();
 }
 
 }  // namespace quillon

@@ -13,8 +13,9 @@
 namespace quillon {
 
 // Runs the whole conversion of job and reports its outcome through ReportMessage (the messages
-// of the information-file reader always go to a message box).
-void ConvertCsvToPdb(DatabaseJob& job, UserInterface& ui);
+// of the information-file reader always go to a message box). True when the database was
+// written; the outcome has been reported either way.
+bool ConvertCsvToPdb(DatabaseJob& job, UserInterface& ui);
 
 // A type-68 field's text as bytes: pairs of hexadecimal digits, high half first; a last unpaired
 // digit is ignored. Lowercase digits are accepted. Returns false on any other character.

@@ -11,8 +11,10 @@
 
 namespace quillon {
 
-// Runs the whole conversion of job and reports its outcome through ReportMessage.
-void ConvertPdbToCsv(DatabaseJob& job, UserInterface& ui);
+// Runs the whole conversion of job and reports its outcome through ReportMessage. The result,
+// true when the CSV was written, is for callers that must pass the outcome on (the companion
+// programs' exit codes); the report has already been made either way.
+bool ConvertPdbToCsv(DatabaseJob& job, UserInterface& ui);
 
 // The conversion proper, on files that are already open: reads the database, writes the
 // information file (when info is given, which is then closed) and the CSV. Returns false with the

@@ -30,7 +30,11 @@ std::string TakeArgument(std::string_view commandLine, size_t& position) {
     return std::string(commandLine.substr(start, position - start));
 }
 
-StartMode RunCommandLine(std::string_view commandLine, DatabaseJob& job, UserInterface& ui) {
+StartMode RunCommandLine(std::string_view commandLine, DatabaseJob& job, UserInterface& ui,
+                         BatchResult* result) {
+    BatchResult ignored = BatchResult::NothingRun;
+    BatchResult& outcome = result != nullptr ? *result : ignored;
+    outcome = BatchResult::NothingRun;
     size_t position = commandLine.find_first_not_of(' ');
     if (position == std::string_view::npos) {
         return StartMode::Interactive;
@@ -46,7 +50,7 @@ StartMode RunCommandLine(std::string_view commandLine, DatabaseJob& job, UserInt
         job.infoPath = TakeArgument(commandLine, position);
         job.useInfoFile = !job.infoPath.empty();
         if (!job.csvPath.empty()) {
-            ConvertCsvToPdb(job, ui);
+            outcome = ConvertCsvToPdb(job, ui) ? BatchResult::Succeeded : BatchResult::Failed;
         }
     } else if (mode == '2') {
         static_cast<void>(TakeArgument(commandLine, position));
@@ -55,7 +59,7 @@ StartMode RunCommandLine(std::string_view commandLine, DatabaseJob& job, UserInt
         job.infoPath = TakeArgument(commandLine, position);
         job.useInfoFile = !job.infoPath.empty();
         if (!job.pdbPath.empty()) {
-            ConvertPdbToCsv(job, ui);
+            outcome = ConvertPdbToCsv(job, ui) ? BatchResult::Succeeded : BatchResult::Failed;
         }
     }
     return StartMode::Batch;
@@ -80,7 +84,8 @@ std::optional<std::string> RebuildCommandLine(std::span<const std::string> argum
     return line;
 }
 
-StartMode RunArguments(std::span<const std::string> arguments, UserInterface& ui) {
+StartMode RunArguments(std::span<const std::string> arguments, UserInterface& ui,
+                       BatchResult* result) {
     DatabaseJob job;
     const std::optional<std::string> line = RebuildCommandLine(arguments);
     if (!line) {
@@ -88,9 +93,12 @@ StartMode RunArguments(std::span<const std::string> arguments, UserInterface& ui
         ReportMessage(job, ui,
                       "Error - An argument holds a double quote, which the command line cannot "
                       "pass");
+        if (result != nullptr) {
+            *result = BatchResult::Failed;
+        }
         return StartMode::Batch;
     }
-    return RunCommandLine(*line, job, ui);
+    return RunCommandLine(*line, job, ui, result);
 }
 
 }  // namespace quillon

@@ -15,12 +15,17 @@ namespace quillon {
 
 enum class StartMode { Interactive, Batch };
 
+// What a batch run did: Quillon itself ends with 0 whatever happened, but the companion programs
+// turn this into their exit code so that a caller can tell a failed conversion.
+enum class BatchResult { NothingRun, Succeeded, Failed };
+
 // Takes one argument from commandLine at position and moves position past it.
 std::string TakeArgument(std::string_view commandLine, size_t& position);
 
 // Runs what the command line asks for. An empty (or all-space) line asks for the dialog, which
 // the caller shows; anything else is batch mode, whether or not a conversion ran.
-StartMode RunCommandLine(std::string_view commandLine, DatabaseJob& job, UserInterface& ui);
+StartMode RunCommandLine(std::string_view commandLine, DatabaseJob& job, UserInterface& ui,
+                         BatchResult* result = nullptr);
 
 // Where the system hands the program an argument vector (POSIX), the command-line text is
 // rebuilt from it so that TakeArgument gives back the same arguments: an empty argument or one
@@ -30,6 +35,7 @@ std::optional<std::string> RebuildCommandLine(std::span<const std::string> argum
 
 // main()'s work on POSIX: rebuild the line from the arguments after the program name and run it.
 // An argument with a double quote is reported in the error file.
-StartMode RunArguments(std::span<const std::string> arguments, UserInterface& ui);
+StartMode RunArguments(std::span<const std::string> arguments, UserInterface& ui,
+                       BatchResult* result = nullptr);
 
 }  // namespace quillon

@@ -28,7 +28,7 @@ std::optional<std::string> readLine(std::FILE* input) {
 }  // namespace
 
 void TerminalUserInterface::showMessage(std::string_view text) {
-    std::fprintf(output_, "Quillon: %.*s\n", static_cast<int>(text.size()), text.data());
+    std::fprintf(output_, "%s: %.*s\n", programName_, static_cast<int>(text.size()), text.data());
     std::fflush(output_);
 }
 
@@ -40,7 +40,7 @@ std::optional<std::string> TerminalUserInterface::askDatabaseName() {
         if (!name || name->size() <= kMaxTypedNameLength) {
             return name;
         }
-        std::fputs("Quillon: at most 30 characters, please.\n", output_);
+        std::fprintf(output_, "%s: at most 30 characters, please.\n", programName_);
     }
 }
 

@@ -1,4 +1,4 @@
-// The user interface of the build without the dialog: message boxes go to standard error and the
+// The user interface of the console companions: message boxes go to standard error and the
 // database name is asked on the terminal.
 #pragma once
 
@@ -10,7 +10,9 @@ namespace quillon {
 
 class TerminalUserInterface : public UserInterface {
   public:
-    TerminalUserInterface(std::FILE* input, std::FILE* output) : input_(input), output_(output) {}
+    // programName prefixes every message ("Quillon: ...", "gostwick: ...").
+    TerminalUserInterface(std::FILE* input, std::FILE* output, const char* programName = "Quillon")
+        : input_(input), output_(output), programName_(programName) {}
 
     void showMessage(std::string_view text) override;
     std::optional<std::string> askDatabaseName() override;
@@ -19,6 +21,7 @@ class TerminalUserInterface : public UserInterface {
   private:
     std::FILE* input_;
     std::FILE* output_;
+    const char* programName_;
 };
 
 }  // namespace quillon

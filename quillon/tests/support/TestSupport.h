@@ -33,6 +33,18 @@ std::string readFile(const std::string& path);
 void writeFile(const std::string& path, std::string_view bytes);
 bool fileExists(const std::string& path);
 
+// A program run in folder with the given arguments and standard input, with no display in its
+// environment: its exit code and what it wrote to standard error.
+struct ProgramRun {
+    int exitCode;
+    std::string errorOutput;
+};
+ProgramRun runProgram(const std::filesystem::path& folder, const std::string& program,
+                      const std::vector<std::string>& arguments, const std::string& input = "");
+
+// The names in a folder, sorted.
+std::vector<std::string> filesIn(const std::filesystem::path& folder);
+
 // "00 1A ff" (spaces optional) to bytes, and bytes to "001AFF".
 std::string fromHex(std::string_view hex);
 std::string toHex(std::string_view bytes);
@@ -52,11 +64,21 @@ class ScriptedUserInterface : public UserInterface {
         names.pop_front();
         return name;
     }
-    std::optional<std::string> chooseFileToOpen(std::string_view) override { return std::nullopt; }
+    std::optional<std::string> chooseFileToOpen(std::string_view filter) override {
+        filters.emplace_back(filter);
+        if (files.empty()) {
+            return std::nullopt;
+        }
+        std::optional<std::string> file = files.front();
+        files.pop_front();
+        return file;
+    }
 
     std::vector<std::string> messages;
     std::deque<std::optional<std::string>> names;  // answers to the name request, in order
     int nameRequests = 0;
+    std::deque<std::optional<std::string>> files;  // answers to the file choice; nullopt cancels
+    std::vector<std::string> filters;              // the filter of each file choice
     // Runs at each name request: the one moment between the two passes over the CSV.
     std::function<void()> onNameRequest;
 };
@@ -75,5 +97,27 @@ std::string buildDatabase(const AppInfo& info, const std::vector<std::vector<std
 
 // An AppInfo with the defaults and the given field names.
 AppInfo appInfoWithFields(const std::vector<std::string>& names);
+
+}  // namespace quillon::test
+
+#include "legacy/Tavlo3Layout.h"
+
+namespace quillon::test {
+
+// A Tavlo 3.x database as ferrand.exe reads it; records are lists of raw field values.
+std::string buildTavlo3Database(const tavlo3::AppInfo3& info,
+                                const std::vector<std::vector<std::string>>& records,
+                                const std::vector<uint8_t>& attributes = {});
+
+// A small 3.x database of three fields (text, text of type 5, binary), two records and one
+// deleted entry, with a popup list; firstFieldName replaces "Name" when given. Next to it, what
+// ferrand.exe makes of it: the CSV and the older information file.
+std::string sampleTavlo3Database(const std::string& firstFieldName = "Name");
+inline constexpr std::string_view kSampleTavlo3Csv =
+    "\"Name\",\"Phone\",\"Photo\"\r\n"
+    "\"Ann\",\"555\",\"01AB\"\r\n"
+    "\"Bob 'B'\",\"line break\",\"\"\r\n";
+inline constexpr std::string_view kSampleTavlo3OldInfo =
+    "1 5 68 \r\n80 40 60 \r\n100\r\n2\r\n1\r\n3\r\npopupPhone\r\nhome\r\nwork\r\n";
 
 }  // namespace quillon::test

@@ -1,0 +1,59 @@
+// Lazy creation of the application object.
+#include "dialog/GuiSession.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "dialog/ProgramIcon.h"
+#include "dialog/QtUserInterface.h"
+
+namespace quillon {
+
+namespace {
+
+bool environmentSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+}  // namespace
+
+GuiSession::~GuiSession() = default;
+
+bool GuiSession::displayAvailable() {
+    return environmentSet("DISPLAY") || environmentSet("WAYLAND_DISPLAY") ||
+           environmentSet("QT_QPA_PLATFORM");
+}
+
+QApplication* GuiSession::application() {
+    if (!application_ && displayAvailable()) {
+        application_ = std::make_unique<QApplication>(argc_, argv_);
+        QApplication::setWindowIcon(programIcon());
+    }
+    return application_.get();
+}
+
+void BatchUserInterface::showMessage(std::string_view text) {
+    if (session_.application() == nullptr) {
+        std::fprintf(stderr, "Quillon: %.*s\n", static_cast<int>(text.size()), text.data());
+        return;
+    }
+    QtUserInterface().showMessage(text);
+}
+
+std::optional<std::string> BatchUserInterface::askDatabaseName() {
+    if (session_.application() == nullptr) {
+        std::fputs(
+            "Quillon: the database-name dialog cannot be shown: there is no display (DISPLAY and "
+            "WAYLAND_DISPLAY are not set); give the name on the command line.\n",
+            stderr);
+        return std::nullopt;
+    }
+    return QtUserInterface().askDatabaseName();
+}
+
+std::optional<std::string> BatchUserInterface::chooseFileToOpen(std::string_view) {
+    return std::nullopt;  // batch mode takes its files from the command line
+}
+
+}  // namespace quillon

@@ -1,0 +1,131 @@
+// Tavlo 3.x to CSV. Field texts go through the same writer as Quillon's own database-to-CSV
+// conversion, so that the Tavlo Pro database built from them reads back the same.
+#include "legacy/Tavlo3ToCsv.h"
+
+#include <span>
+
+#include "convert/CsvLineWriter.h"
+#include "legacy/Tavlo3Reader.h"
+
+namespace quillon::tavlo3 {
+
+namespace {
+
+constexpr char kDelimiter = ',';
+
+void writeNumberLine(OutputFile& out, std::span<const uint16_t> values) {
+    for (const uint16_t value : values) {
+        out.write(std::to_string(static_cast<int16_t>(value)) + " ");
+    }
+    out.endLine();
+}
+
+void writeSingleNumber(OutputFile& out, uint16_t value) {
+    out.write(std::to_string(static_cast<int16_t>(value)));
+    out.endLine();
+}
+
+}  // namespace
+
+void writeOldInfoFile(OutputFile& out, const AppInfo3& info) {
+    writeNumberLine(out, std::span(info.types).first(info.fieldCount));
+    writeNumberLine(out, std::span(info.widths).first(info.fieldCount));
+    writeSingleNumber(out, info.dataScreenWidth);
+    writeSingleNumber(out, info.firstDisplayColumn);
+    writeSingleNumber(out, info.sortField);
+    writeSingleNumber(out, info.viewFlags);
+    for (const std::string& line : info.popupStrings) {
+        out.write(line);
+        out.endLine();
+    }
+}
+
+bool convertTavlo3ToCsv(InputFile& database, OutputFile& csv, OutputFile* info, size_t& liveCount,
+                        std::string& message) {
+    Tavlo3Reader reader(database);
+    if (!reader.readPrologue()) {
+        message = reader.errorMessage();
+        return false;
+    }
+    const AppInfo3& appInfo = reader.appInfo();
+    if (info != nullptr) {
+        writeOldInfoFile(*info, appInfo);
+        if (!info->close()) {
+            message = "Error - Can't write the information file";
+            return false;
+        }
+    }
+    writeCsvFieldNames(csv, std::span(appInfo.names).first(appInfo.fieldCount), kDelimiter);
+    liveCount = reader.liveRecordCount();
+    for (size_t record = 0; record < liveCount; ++record) {
+        if (!reader.readRecord()) {
+            message = reader.errorMessage();
+            return false;
+        }
+        for (size_t field = 0; field < appInfo.fieldCount; ++field) {
+            if (field > 0) {
+                csv.put(kDelimiter);
+            }
+            csv.put('"');
+            if (appInfo.types[field] == kBinaryFieldType) {
+                writeCsvBinaryText(csv, reader.fieldValue(field));
+            } else {
+                writeCsvText(csv, reader.fieldValue(field));
+            }
+            csv.put('"');
+        }
+        csv.endLine();
+    }
+    return true;
+}
+
+bool ConvertTavlo3Database(const std::string& pdbPath, const std::string& csvPath,
+                           const std::string& infoPath, std::string& message) {
+    InputFile database;
+    if (!database.open(pdbPath)) {
+        message = "Error - Can't open the Tavlo 3.x database " + pdbPath;
+        return false;
+    }
+    // Creating an output over the database would destroy what is to be upgraded.
+    const bool withInfo = !infoPath.empty();
+    if (isSameFile(csvPath, pdbPath) ||
+        (withInfo && (isSameFile(infoPath, pdbPath) || isSameFile(infoPath, csvPath)))) {
+        message =
+            "Error - The database, the CSV file and the information file must be three "
+            "different files";
+        return false;
+    }
+    OutputFile csv;
+    if (!csv.create(csvPath)) {
+        message = "Error - Can't create the CSV file " + csvPath;
+        return false;
+    }
+    OutputFile info;
+    const bool infoCreated = withInfo && info.create(infoPath);
+    bool converted = !withInfo || infoCreated;
+    if (!converted) {
+        message = "Error - Can't create the information file " + infoPath;
+    }
+    size_t liveCount = 0;
+    converted = converted &&
+                convertTavlo3ToCsv(database, csv, withInfo ? &info : nullptr, liveCount, message);
+    if (converted && !csv.close()) {
+        message = "Error - Can't write the CSV file " + csvPath;
+        converted = false;
+    }
+    if (!converted) {
+        // Half-written files would pass for an export; a failed one leaves nothing behind.
+        static_cast<void>(csv.close());
+        static_cast<void>(info.close());
+        static_cast<void>(deleteFile(csvPath));
+        if (infoCreated) {
+            static_cast<void>(deleteFile(infoPath));
+        }
+        return false;
+    }
+    message = "Converted " + std::to_string(liveCount) + " records of the Tavlo 3.x database " +
+              pdbPath + " to " + csvPath;
+    return true;
+}
+
+}  // namespace quillon::tavlo3

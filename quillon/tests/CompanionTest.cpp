@@ -1,0 +1,125 @@
+// The upgrade's two companion programs, run as the upgrade runs them: ferrand.exe exports a
+// Tavlo 3.x database to CSV and the older information file, gostwick.exe builds a Tavlo Pro
+// database like batch mode 1. Both must end with a non-zero exit code when they fail, because the
+// upgrade judges them by that code alone.
+#include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
+#include "upgrade/PosixProcessRunner.h"
+
+namespace quillon {
+namespace {
+
+using test::fileExists;
+using test::filesIn;
+using test::readFile;
+using test::runProgram;
+using test::TempDir;
+using test::writeFile;
+
+class Companions : public ::testing::Test {
+  protected:
+    test::ProgramRun ferrand(const std::vector<std::string>& arguments) {
+        return runProgram(dir.root(), QUILLON_FERRAND_BINARY, arguments);
+    }
+    test::ProgramRun gostwick(const std::vector<std::string>& arguments,
+                              const std::string& input = "") {
+        return runProgram(dir.root(), QUILLON_GOSTWICK_BINARY, arguments, input);
+    }
+    TempDir dir;
+};
+
+TEST_F(Companions, FerrandWritesTheCsvAndTheOlderInformationFile) {
+    writeFile(dir.path("old.pdb"), test::sampleTavlo3Database());
+    const test::ProgramRun run = ferrand({"2", "old.pdb", "old.csv", "old.ifo"});
+    EXPECT_EQ(run.exitCode, 0) << run.errorOutput;
+    EXPECT_EQ(readFile(dir.path("old.csv")), test::kSampleTavlo3Csv);
+    EXPECT_EQ(readFile(dir.path("old.ifo")), test::kSampleTavlo3OldInfo);
+
+    EXPECT_EQ(ferrand({"2", "old.pdb", "only.csv"}).exitCode, 0);
+    EXPECT_EQ(readFile(dir.path("only.csv")), test::kSampleTavlo3Csv);
+    EXPECT_FALSE(fileExists(dir.path("only.ifo")));
+}
+
+TEST_F(Companions, FerrandFailsWithItsOwnMessageAndLeavesNoHalfWrittenFiles) {
+    const std::string database = test::sampleTavlo3Database();
+    writeFile(dir.path("old.pdb"), database);
+    writeFile(dir.path("pro.pdb"), test::buildDatabase(test::appInfoWithFields({"A"}), {}));
+    writeFile(dir.path("cut.pdb"), database.substr(0, database.size() - 3));
+    struct FailureCase {
+        std::vector<std::string> arguments;
+        int exitCode;
+        const char* message;
+    };
+    const FailureCase cases[] = {
+        {{}, 2, "Usage: ferrand.exe 2"},
+        {{"1", "old.pdb", "x.csv", "x.ifo"}, 2, "Usage: ferrand.exe 2"},
+        {{"2", "missing.pdb", "x.csv", "x.ifo"}, 1, "ferrand: Error - Can't open the Tavlo 3.x"},
+        {{"2", "pro.pdb", "x.csv", "x.ifo"}, 1, "ferrand: Error - The file is not a Tavlo 3.x"},
+        {{"2", "cut.pdb", "x.csv", "x.ifo"}, 1, "ferrand: Error - The Tavlo 3.x database ends"},
+        {{"2", "old.pdb", "old.pdb", "x.ifo"}, 1, "ferrand: Error - The database, the CSV file"},
+        {{"2", "old.pdb", "x.csv", "no/such/x.ifo"}, 1, "ferrand: Error - Can't create the inf"},
+    };
+    for (const FailureCase& testCase : cases) {
+        const test::ProgramRun run = ferrand(testCase.arguments);
+        EXPECT_EQ(run.exitCode, testCase.exitCode) << run.errorOutput;
+        EXPECT_EQ(run.errorOutput.rfind(testCase.message, 0), 0u) << run.errorOutput;
+        EXPECT_EQ(filesIn(dir.root()), (std::vector<std::string>{"cut.pdb", "old.pdb", "pro.pdb"}));
+    }
+    EXPECT_EQ(readFile(dir.path("old.pdb")), database);
+}
+
+TEST_F(Companions, GostwickEndsWithACodeThatTellsSuccessFromFailure) {
+    writeFile(dir.path("in.csv"), "Name,Phone\r\nAnn,555\r\n");
+    writeFile(dir.path("bad.csv"), "A,B\r\na,b,c,d\r\n");
+
+    test::ProgramRun run = gostwick({"1", "in.csv", "out.pdb", "My Phones"});
+    EXPECT_EQ(run.exitCode, 0) << run.errorOutput;
+    EXPECT_EQ(readFile(dir.path("out.pdb")).substr(0, 10), std::string("My Phones\0", 10));
+
+    run = gostwick({"1", "bad.csv", "bad.pdb", "Bad"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(readFile(dir.path("gostwick.err")),
+              "Invalid number of fields (commas) at CSV line #: 2");
+
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{}, std::vector<std::string>{"2", "out.pdb", "x.csv"},
+          std::vector<std::string>{"1"}}) {
+        EXPECT_EQ(gostwick(arguments).exitCode, 2);
+    }
+}
+
+TEST_F(Companions, GostwickAsksForAMissingNameOnTheTerminal) {
+    writeFile(dir.path("in.csv"), "Name\r\nAnn\r\n");
+    test::ProgramRun run = gostwick({"1", "in.csv", "asked.pdb", ""}, "\nMy Phones\n");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(readFile(dir.path("asked.pdb")).substr(0, 10), std::string("My Phones\0", 10));
+    EXPECT_EQ(run.errorOutput, "Name for the database in Tavlo: Name for the database in Tavlo: ");
+
+    run = gostwick({"1", "in.csv", "unnamed.pdb", ""});  // standard input gives nothing
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(readFile(dir.path("gostwick.err")), "Error - No name for the database was given");
+}
+
+// The upgrade passes one command-line text; the runner cuts it by the batch-mode rules, so a
+// quoted database name with spaces reaches gostwick.exe as one argument.
+TEST_F(Companions, RunnerPassesQuotedArgumentsWholeAndReportsExitCodes) {
+    EXPECT_EQ(
+        splitCommandLine("\"/p q/gostwick.exe\" 1 \"a b.csv\" \"a bPro.pdb\" \"a bPro\" \"\""),
+        (std::vector<std::string>{"/p q/gostwick.exe", "1", "a b.csv", "a bPro.pdb", "a bPro",
+                                  ""}));
+
+    writeFile(dir.path("in.csv"), "Name\r\nAnn\r\n");
+    PosixProcessRunner runner;
+    const std::string gostwickPath = QUILLON_GOSTWICK_BINARY;
+    const std::string line = "\"" + gostwickPath + "\" 1 \"" + dir.path("in.csv") + "\" \"" +
+                             dir.path("out.pdb") + "\" \"Old Phones Pro\"";
+    EXPECT_EQ(runner.run(gostwickPath, line), 0);
+    EXPECT_EQ(readFile(dir.path("out.pdb")).substr(0, 15), std::string("Old Phones Pro\0", 15));
+
+    EXPECT_EQ(runner.run(gostwickPath, "\"" + gostwickPath + "\" 2"), 2);
+    EXPECT_EQ(runner.run(dir.path("missing.exe"), "missing.exe 1"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace quillon

@@ -1,0 +1,282 @@
+// The legacy upgrade end to end with the real companion programs, copied into a temporary folder
+// that is the current directory (where the upgrade looks for them), and shell-script stand-ins
+// where a companion must misbehave in a way the real one never does. Then the rewrite of the
+// older information file and the names derived from the chosen file, as tables.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "convert/PdbToCsv.h"
+#include "database/DatabaseReader.h"
+#include "support/TestSupport.h"
+#include "upgrade/InfoFileRewrite.h"
+#include "upgrade/LegacyUpgrade.h"
+#include "upgrade/PosixProcessRunner.h"
+
+namespace quillon {
+namespace {
+
+using test::fileExists;
+using test::filesIn;
+using test::readFile;
+using test::ScriptedUserInterface;
+using test::TempDir;
+using test::writeFile;
+
+// The rewrite of the sample's older information file.
+constexpr std::string_view kSampleRewrittenInfo =
+    "1 5 68 \r\n80 40 60 \r\n100\r\n2\r\n0\r\n0 0 0 \r\n0 0 0 \r\n456E645461766C6F4461746100\r\n"
+    "popupPhone\r\nhome\r\nwork\r\n";
+
+// Members are public so that the failure table's set-up steps can reach them.
+class Upgrade : public ::testing::Test {
+  public:
+    Upgrade() : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir.root());
+    }
+    ~Upgrade() override { std::filesystem::current_path(previous_); }
+
+    void installCompanions(bool withFerrand = true) {
+        if (withFerrand) {
+            std::filesystem::copy_file(QUILLON_FERRAND_BINARY, dir.path("ferrand.exe"));
+        }
+        std::filesystem::copy_file(QUILLON_GOSTWICK_BINARY, dir.path("gostwick.exe"));
+    }
+    void installScript(const char* name, const std::string& body) {
+        writeFile(dir.path(name), "#!/bin/sh\n" + body);
+        chmod(dir.path(name).c_str(), 0755);
+    }
+    std::vector<std::string> runUpgrade(const std::string& chosenName) {
+        ui.files = {dir.path(chosenName)};
+        upgrade.run(job, ui);
+        return ui.messages;
+    }
+
+    TempDir dir;
+    PosixProcessRunner runner;
+    LegacyUpgrade upgrade{runner};
+    ScriptedUserInterface ui;
+    DatabaseJob job;
+
+  private:
+    std::filesystem::path previous_;
+};
+
+TEST_F(Upgrade, BuildsATavloProDatabaseThatExportsTheSameCsv) {
+    installCompanions();
+    const std::string old = test::sampleTavlo3Database();
+    writeFile(dir.path("my old db.pdb"), old);
+
+    EXPECT_EQ(runUpgrade("my old db.pdb"),
+              std::vector<std::string>{upgradeCompletedMessage("my old db.pdb")});
+    EXPECT_EQ(ui.filters, std::vector<std::string>{"PDB Files (*.pdb)|*.pdb||"});
+    EXPECT_EQ(filesIn(dir.root()), (std::vector<std::string>{"ferrand.exe", "gostwick.exe",
+                                                             "my old db.pdb", "my old dbPro.pdb"}));
+    EXPECT_EQ(readFile(dir.path("my old db.pdb")), old);
+    EXPECT_EQ(job.pdbPath, dir.path("my old dbPro.pdb"));
+    EXPECT_EQ(job.csvPath, dir.path("my old db.csv"));
+    EXPECT_EQ(job.infoPath, dir.path("my old db.ifo"));
+
+    // The name with its spaces reached gostwick.exe as one argument.
+    const std::string pro = readFile(dir.path("my old dbPro.pdb"));
+    EXPECT_EQ(pro.substr(0, 13), std::string("my old dbPro\0", 13));
+
+    DatabaseJob exportJob;
+    exportJob.pdbPath = dir.path("my old dbPro.pdb");
+    exportJob.csvPath = dir.path("check.csv");
+    exportJob.infoPath = dir.path("check.ifo");
+    exportJob.batchMode = true;
+    ASSERT_TRUE(ConvertPdbToCsv(exportJob, ui));
+    EXPECT_EQ(readFile(dir.path("check.csv")), test::kSampleTavlo3Csv);
+    // Types, widths and popup lists came across; the 3.x sort field and view flags did not.
+    EXPECT_EQ(readFile(dir.path("check.ifo")),
+              "1 5 68 \r\n80 40 60 \r\n100\r\n2\r\n0\r\n0 0 0 \r\n0 0 0 \r\n"
+              "456E645461766C6F4461746100\r\npopupPhone\r\nhome\r\nwork\r\n");
+}
+
+TEST_F(Upgrade, EachFailureShowsItsMessageAndLeavesItsFiles) {
+    struct FailureCase {
+        const char* what;
+        std::function<void(Upgrade&)> arrange;
+        std::string_view message;
+        std::vector<std::string> filesLeft;  // besides the companions and the old database
+    };
+    const FailureCase cases[] = {
+        {"ferrand.exe missing",
+         [](Upgrade& t) { t.installCompanions(false); },
+         kFerrandFailedMessage,
+         {}},
+        {"ferrand.exe fails on a database that is not 3.x",
+         [](Upgrade& t) {
+             t.installCompanions();
+             writeFile(t.dir.path("old.pdb"),
+                       test::buildDatabase(test::appInfoWithFields({"A"}), {}));
+         },
+         kFerrandFailedMessage,
+         {}},
+        {"ferrand.exe writes no information file",
+         [](Upgrade& t) {
+             t.installCompanions(false);
+             t.installScript("ferrand.exe", "printf 'A\\r\\n' > \"$3\"\n");
+         },
+         kInfoFileMissingMessage,
+         {"old.csv"}},
+        {"gostwick.exe fails (a 20-character field name)",
+         [](Upgrade& t) {
+             t.installCompanions();
+             writeFile(t.dir.path("old.pdb"), test::sampleTavlo3Database(std::string(20, 'n')));
+         },
+         kGostwickFailedMessage,
+         {"gostwick.err", "old.csv", "old.ifo", "oldPro.pdb"}},
+        {"gostwick.exe ends with a non-zero code",
+         [](Upgrade& t) {
+             t.installCompanions();
+             std::filesystem::remove(t.dir.path("gostwick.exe"));
+             t.installScript("gostwick.exe", "exit 3\n");
+         },
+         kGostwickFailedMessage,
+         {"old.csv", "old.ifo"}},
+    };
+    for (const FailureCase& testCase : cases) {
+        SCOPED_TRACE(testCase.what);
+        for (const std::string& name : filesIn(dir.root())) {
+            std::filesystem::remove(dir.path(name));
+        }
+        writeFile(dir.path("old.pdb"), test::sampleTavlo3Database());
+        testCase.arrange(*this);
+        const std::string old = readFile(dir.path("old.pdb"));
+        ui.messages.clear();
+        LegacyUpgrade freshUpgrade(runner);
+        ui.files = {dir.path("old.pdb")};
+        freshUpgrade.run(job, ui);
+
+        EXPECT_EQ(ui.messages, std::vector<std::string>{std::string(testCase.message)});
+        std::vector<std::string> expected = testCase.filesLeft;
+        expected.push_back("old.pdb");
+        for (const char* program : {"ferrand.exe", "gostwick.exe"}) {
+            if (fileExists(dir.path(program))) {
+                expected.push_back(program);
+            }
+        }
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(filesIn(dir.root()), expected);
+        EXPECT_EQ(readFile(dir.path("old.pdb")), old);
+        if (fileExists(dir.path("old.ifo"))) {
+            EXPECT_EQ(readFile(dir.path("old.ifo")), kSampleRewrittenInfo);
+        }
+    }
+}
+
+TEST_F(Upgrade, CancellingOrAQuoteInThePathRunsNothing) {
+    installCompanions();
+    ui.files = {std::nullopt};
+    upgrade.run(job, ui);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(job.pdbPath, "");
+
+    writeFile(dir.path("a\" \"b.pdb"), test::sampleTavlo3Database());
+    EXPECT_EQ(runUpgrade("a\" \"b.pdb"),
+              std::vector<std::string>{std::string(kQuoteInPathMessage)});
+    EXPECT_EQ(filesIn(dir.root()),
+              (std::vector<std::string>{"a\" \"b.pdb", "ferrand.exe", "gostwick.exe"}));
+}
+
+TEST_F(Upgrade, CompanionPathsAreWorkedOutOnFirstUseAndKept) {
+    installCompanions();
+    writeFile(dir.path("first.pdb"), test::sampleTavlo3Database());
+    EXPECT_EQ(runUpgrade("first.pdb"),
+              std::vector<std::string>{upgradeCompletedMessage("first.pdb")});
+    EXPECT_EQ(upgrade.ferrandPath(), dir.path("ferrand.exe"));
+
+    TempDir elsewhere;
+    std::filesystem::current_path(elsewhere.root());
+    writeFile(dir.path("second.pdb"), test::sampleTavlo3Database());
+    ui.messages.clear();
+    EXPECT_EQ(runUpgrade("second.pdb"),
+              std::vector<std::string>{upgradeCompletedMessage("second.pdb")});
+    EXPECT_EQ(upgrade.gostwickPath(), dir.path("gostwick.exe"));
+    EXPECT_TRUE(fileExists(dir.path("secondPro.pdb")));
+    std::filesystem::current_path(dir.root());
+}
+
+TEST(InfoFileRewrite, OldFilesBecomeTavloProInformationFiles) {
+    struct RewriteCase {
+        const char* what;
+        std::string oldText;
+        std::string newText;
+    };
+    const std::string popupLine(600, 'p');
+    const RewriteCase cases[] = {
+        {"9 lines for 3 fields give 11", "1 1 68 \n80 80 40 \n80\n1\n7\n9\npopupA\nred\nblue\n",
+         "1 1 68 \r\n80 80 40 \r\n80\r\n1\r\n0\r\n0 0 0 \r\n0 0 0 \r\n"
+         "456E645461766C6F4461746100\r\npopupA\r\nred\r\nblue\r\n"},
+        {"CR LF line ends read the same",
+         "1 1 68 \r\n80 80 40 \r\n80\r\n1\r\n7\r\n9\r\npopupA\r\nred\r\nblue\r\n",
+         "1 1 68 \r\n80 80 40 \r\n80\r\n1\r\n0\r\n0 0 0 \r\n0 0 0 \r\n"
+         "456E645461766C6F4461746100\r\npopupA\r\nred\r\nblue\r\n"},
+        {"four lines, the last without its line end, and no popup lines", "1 \n80 \n80\n1",
+         "1 \r\n80 \r\n80\r\n1\r\n0\r\n0 \r\n0 \r\n456E645461766C6F4461746100\r\n"},
+        {"a fifth line alone is dropped", "1 \n80 \n80\n1\n5\n",
+         "1 \r\n80 \r\n80\r\n1\r\n0\r\n0 \r\n0 \r\n456E645461766C6F4461746100\r\n"},
+        {"zeros are counted from the spaces of line 1", "1  68\n80 40\n80\n1\n0\n0\n",
+         "1  68\r\n80 40\r\n80\r\n1\r\n0\r\n0 0 \r\n0 0 \r\n456E645461766C6F4461746100\r\n"},
+        {"fewer than four lines come back unchanged", "1 68 \n80 40 \n80\n", "1 68 \n80 40 \n80\n"},
+        {"an empty file comes back empty", "", ""},
+        {"a popup line longer than 498 characters is carried whole",
+         "1 \n80 \n80\n1\n0\n0\npopupLong\n" + popupLine + "\n",
+         "1 \r\n80 \r\n80\r\n1\r\n0\r\n0 \r\n0 \r\n456E645461766C6F4461746100\r\npopupLong\r\n" +
+             popupLine + "\r\n"},
+    };
+    for (const RewriteCase& testCase : cases) {
+        EXPECT_EQ(rewriteOldInfoText(testCase.oldText), testCase.newText) << testCase.what;
+    }
+
+    std::string manyLines = "1 \n80 \n80\n1\n0\n0\npopupMany\n";
+    for (int item = 0; item < 600; ++item) {
+        manyLines += "item" + std::to_string(item) + "\n";
+    }
+    const std::string rewritten = rewriteOldInfoText(manyLines);
+    EXPECT_EQ(std::count(rewritten.begin(), rewritten.end(), '\n'), 4 + 4 + 1 + 600);
+    EXPECT_TRUE(rewritten.ends_with("item599\r\n"));
+}
+
+TEST(UpgradeFiles, DerivedFromTheChosenPath) {
+    struct NameCase {
+        std::string chosen;
+        std::string csv;
+        std::string newPdb;
+        std::string newName;
+    };
+    const std::string base28(28, 'b');
+    const std::string base29(29, 'b');
+    const std::string base40(40, 'b');
+    const NameCase cases[] = {
+        {"/d/names.pdb", "/d/names.csv", "/d/namesPro.pdb", "namesPro"},
+        {"/d/names.PDB", "/d/names.csv", "/d/namesPro.pdb", "namesPro"},
+        {"/d/my db  .pdb", "/d/my db  .csv", "/d/my dbPro.pdb", "my dbPro"},
+        {"/d/" + base28 + ".pdb", "/d/" + base28 + ".csv", "/d/" + base28 + "Pro.pdb",
+         base28 + "Pro"},
+        {"/d/" + base29 + ".pdb", "/d/" + base29 + ".csv", "/d/" + base29 + "Pro.pdb", base29},
+        {"/d/" + base40 + ".pdb", "/d/" + base40 + ".csv", "/d/" + base40 + "Pro.pdb",
+         std::string(31, 'b')},
+        // A name without a three-letter extension keeps its folder out of the derived names.
+        {"/d/ab", "/d/ab.csv", "/d/abPro.pdb", "abPro"},
+    };
+    for (const NameCase& testCase : cases) {
+        const UpgradeFiles files = deriveUpgradeFiles(testCase.chosen);
+        EXPECT_EQ(files.csvPath, testCase.csv) << testCase.chosen;
+        EXPECT_EQ(files.infoPath, testCase.csv.substr(0, testCase.csv.size() - 3) + "ifo");
+        EXPECT_EQ(files.newPdbPath, testCase.newPdb) << testCase.chosen;
+        EXPECT_EQ(files.newDatabaseName, testCase.newName) << testCase.chosen;
+    }
+    EXPECT_EQ(deriveUpgradeFiles("/d/names.pdb").chosenFileName, "names.pdb");
+    EXPECT_EQ(upgradeCompletedMessage("names.pdb"),
+              "Conversion of Tavlo 3.x format .pdb file: names.pdb complete.\nYou should now use "
+              "InstallApp to install the converted .pdb file back to your Palm unit.");
+}
+
+}  // namespace
+}  // namespace quillon

@@ -1,0 +1,387 @@
+// The main dialog on Qt's offscreen platform: its controls and texts at their template places,
+// each button with a scripted file choice and message sink running the real conversions on files
+// in a temporary folder, cancelling, the delimiter used both ways, the real database-name dialog
+// asked again while its answer is empty, the about box, and the ways to end the dialog.
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+#include <deque>
+#include <filesystem>
+#include <functional>
+
+#include "database/DatabaseReader.h"
+#include "dialog/AboutDialog.h"
+#include "dialog/ConverterDialog.h"
+#include "dialog/DatabaseNameDialog.h"
+#include "dialog/DialogUnits.h"
+#include "dialog/QtUserInterface.h"
+#include "support/TestSupport.h"
+#include "upgrade/PosixProcessRunner.h"
+
+namespace quillon {
+namespace {
+
+// Files are chosen from a script and messages recorded together with the cursor shown while the
+// conversion reported. The name request goes to the real dialog when realNameDialog is set.
+class ScriptedDialogUi : public UserInterface {
+  public:
+    void showMessage(std::string_view text) override {
+        messages.emplace_back(text);
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        busyAtMessage.push_back(cursor != nullptr && cursor->shape() == Qt::WaitCursor);
+    }
+    std::optional<std::string> askDatabaseName() override {
+        if (realNameDialog) {
+            return QtUserInterface().askDatabaseName();
+        }
+        std::optional<std::string> name = names.empty() ? std::nullopt : names.front();
+        if (!names.empty()) {
+            names.pop_front();
+        }
+        return name;
+    }
+    std::optional<std::string> chooseFileToOpen(std::string_view filter) override {
+        filters.emplace_back(filter);
+        std::optional<std::string> file = files.empty() ? std::nullopt : files.front();
+        if (!files.empty()) {
+            files.pop_front();
+        }
+        return file;
+    }
+
+    std::deque<std::optional<std::string>> files;
+    std::deque<std::optional<std::string>> names;
+    bool realNameDialog = false;
+    std::vector<std::string> filters;
+    std::vector<std::string> messages;
+    std::vector<bool> busyAtMessage;
+};
+
+// Answers modal widgets as they appear: each call of handle gets the active modal widget.
+class ModalAnswerer {
+  public:
+    explicit ModalAnswerer(std::function<void(QWidget*)> handle) : handle_(std::move(handle)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            // A dialog shown again may reuse the address of the last one: mark each one answered.
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != nullptr && !modal->property("answered").toBool()) {
+                modal->setProperty("answered", true);
+                handle_(modal);
+            }
+        });
+        timer_.start(20);
+    }
+
+  private:
+    std::function<void(QWidget*)> handle_;
+    QTimer timer_;
+};
+
+std::string pathOf(const test::TempDir& dir, const char* name) {
+    return dir.path(name);
+}
+
+}  // namespace
+
+class DialogTest : public QObject {
+    Q_OBJECT
+
+  private:
+    template <typename Widget>
+    Widget* control(ConverterDialog& dialog, const char* name) {
+        auto* widget = dialog.findChild<Widget*>(QString::fromLatin1(name));
+        if (widget == nullptr) {
+            qFatal("no control %s", name);
+        }
+        return widget;
+    }
+    void click(ConverterDialog& dialog, const char* name) {
+        QTest::mouseClick(control<QPushButton>(dialog, name), Qt::LeftButton);
+    }
+    static std::string sampleDatabase() {
+        using namespace std::string_literals;
+        return test::buildDatabase(test::appInfoWithFields({"Name", "Phone"}),
+                                   {{"Ann\0"s, "555\0"s}, {"Bob\0"s, "666\0"s}});
+    }
+
+    test::TempDir dir_;
+    PosixProcessRunner runner_;
+
+  private slots:
+    void controlsAndTextsFollowTheTemplate() {
+        ScriptedDialogUi ui;
+        ConverterDialog dialog(ui, runner_);
+        const DialogUnits units(dialog.font());
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Tavlo Pro Converter 1.0e"));
+        QCOMPARE(dialog.size(), units.toPixels(229, 137));
+        QVERIFY(!(dialog.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!dialog.windowIcon().isNull());
+
+        struct ButtonCase {
+            const char* name;
+            const char* text;
+            QRect geometry;
+        };
+        const ButtonCase buttons[] = {
+            {"convertPdbToCsv", "Convert Tavlo Pro .PDB to .CSV", units.toPixels(7, 7, 215, 14)},
+            {"convertCsvToPdb", "Convert Tavlo Pro .CSV to .PDB", units.toPixels(7, 26, 215, 14)},
+            {"upgrade", "Convert Tavlo .pdb file to Tavlo Pro .pdb file",
+             units.toPixels(7, 95, 215, 14)},
+            {"exit", "Exit", units.toPixels(89, 116, 50, 14)},
+        };
+        for (const ButtonCase& button : buttons) {
+            QPushButton* widget = control<QPushButton>(dialog, button.name);
+            QCOMPARE(widget->text(), QString::fromLatin1(button.text));
+            QCOMPARE(widget->geometry(), button.geometry);
+            QCOMPARE(widget->isDefault(), std::string_view(button.name) == "exit");
+        }
+        auto* group = control<QGroupBox>(dialog, "fieldDelimiter");
+        QCOMPARE(group->title(), QStringLiteral("Field Delimiter"));
+        QCOMPARE(group->geometry(), units.toPixels(22, 47, 67, 39));
+        auto* comma = control<QRadioButton>(dialog, "comma");
+        auto* semicolon = control<QRadioButton>(dialog, "semicolon");
+        QCOMPARE(comma->text(), QStringLiteral("Comma"));
+        QCOMPARE(semicolon->text(), QStringLiteral("Semicolon"));
+        QVERIFY(comma->isChecked() && !semicolon->isChecked());
+        QCOMPARE(comma->parentWidget(), group);
+        QCOMPARE(group->mapToParent(comma->pos()), units.toPixels(30, 58, 39, 10).topLeft());
+        QCOMPARE(group->mapToParent(semicolon->pos()), units.toPixels(30, 71, 49, 10).topLeft());
+        auto* info = control<QCheckBox>(dialog, "useInfoFile");
+        QCOMPARE(info->text(), QStringLiteral("Use/Create Info file"));
+        QVERIFY(info->isChecked());
+        QCOMPARE(info->pos(), units.toPixels(133, 50, 75, 8).topLeft());
+        QVERIFY(info->width() >= info->sizeHint().width());  // its text is never cut
+
+        QCOMPARE(dialog.contextMenuPolicy(), Qt::ActionsContextMenu);
+        QVERIFY(dialog.actions().contains(dialog.aboutAction()));
+        QCOMPARE(dialog.aboutAction()->text(), QStringLiteral("&About Quillon..."));
+        QCOMPARE(dialog.aboutAction()->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(messageBoxTitle(), QStringLiteral("quillon_DialogTest"));
+        QCOMPARE(qtFileFilter("PDB Files (*.pdb)|*.pdb||"), QStringLiteral("PDB Files (*.pdb)"));
+        QCOMPARE(qtFileFilter("Text|*.txt;*.csv|All (*)|*||"),
+                 QStringLiteral("Text (*.txt *.csv);;All (*)"));
+    }
+
+    void pdbButtonWritesTheCsvBesideTheChosenDatabase() {
+        writeFile(pathOf(dir_, "names.pdb"), sampleDatabase());
+        ScriptedDialogUi ui;
+        ConverterDialog dialog(ui, runner_);
+        ui.files = {pathOf(dir_, "names.pdb")};
+        click(dialog, "convertPdbToCsv");
+        QCOMPARE(ui.filters, std::vector<std::string>{"PDB Files (*.pdb)|*.pdb||"});
+        QCOMPARE(test::readFile(pathOf(dir_, "names.csv")),
+                 std::string("\"Name\",\"Phone\"\r\n\"Ann\",\"555\"\r\n\"Bob\",\"666\"\r\n"));
+        QVERIFY(test::fileExists(pathOf(dir_, "names.ifo")));
+        QCOMPARE(ui.messages, std::vector<std::string>{
+                                  "Conversion of 2 records in " + pathOf(dir_, "names.pdb") +
+                                  " to " + pathOf(dir_, "names.csv") + " was successful!"});
+        QCOMPARE(ui.busyAtMessage, std::vector<bool>{true});
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        QCOMPARE(dialog.job().infoPath, pathOf(dir_, "names.ifo"));
+
+        // The controls are read at each click: no information file once the box is cleared.
+        std::filesystem::remove(pathOf(dir_, "names.ifo"));
+        control<QCheckBox>(dialog, "useInfoFile")->setChecked(false);
+        ui.files = {pathOf(dir_, "names.pdb")};
+        click(dialog, "convertPdbToCsv");
+        QVERIFY(!test::fileExists(pathOf(dir_, "names.ifo")));
+        QCOMPARE(ui.messages.size(), size_t{2});
+    }
+
+    void csvButtonAsksForTheNameEachTimeAndBuildsTheDatabase() {
+        writeFile(pathOf(dir_, "list.csv"), "Name,Phone\r\nAnn,555\r\n");
+        writeFile(pathOf(dir_, "list.ifo"),
+                  "1 1 \r\n80 80 \r\n80\r\n1\r\n0\r\n0 0 \r\n0 0 \r\n"
+                  "456E645461766C6F4461746100\r\n");
+        ScriptedDialogUi ui;
+        ConverterDialog dialog(ui, runner_);
+        ui.files = {pathOf(dir_, "list.csv"), pathOf(dir_, "list.csv")};
+        ui.names = {"First", "Second"};
+        click(dialog, "convertCsvToPdb");
+        QCOMPARE(ui.filters, std::vector<std::string>{"CSV Files (*.csv)|*.csv||"});
+        QCOMPARE(dialog.job().pdbPath, pathOf(dir_, "list.pdb"));
+        QCOMPARE(test::readFile(pathOf(dir_, "list.pdb")).substr(0, 6), std::string("First\0", 6));
+        click(dialog, "convertCsvToPdb");
+        QCOMPARE(test::readFile(pathOf(dir_, "list.pdb")).substr(0, 7), std::string("Second\0", 7));
+        QVERIFY(ui.names.empty());
+        QCOMPARE(ui.messages.back(), "Conversion of 1 records in " + pathOf(dir_, "list.csv") +
+                                         " to " + pathOf(dir_, "list.pdb") + " was successful!");
+        QCOMPARE(ui.busyAtMessage.back(), true);
+    }
+
+    void cancellingTheFileChoiceRunsNothing() {
+        writeFile(pathOf(dir_, "keep.pdb"), sampleDatabase());
+        ScriptedDialogUi ui;
+        ConverterDialog dialog(ui, runner_);
+        ui.files = {pathOf(dir_, "keep.pdb")};
+        click(dialog, "convertPdbToCsv");
+        std::filesystem::remove(pathOf(dir_, "keep.csv"));
+        std::filesystem::remove(pathOf(dir_, "keep.ifo"));
+        const std::vector<std::string> before = test::filesIn(dir_.root());
+        const DatabaseJob job = dialog.job();
+
+        ui.files = {std::nullopt, std::nullopt, std::nullopt};
+        for (const char* button : {"convertPdbToCsv", "convertCsvToPdb", "upgrade"}) {
+            click(dialog, button);
+        }
+        QCOMPARE(ui.filters.size(), size_t{4});
+        QCOMPARE(ui.messages.size(), size_t{1});
+        QCOMPARE(test::filesIn(dir_.root()), before);
+        QCOMPARE(dialog.job().pdbPath, job.pdbPath);
+        QCOMPARE(dialog.job().csvPath, job.csvPath);
+    }
+
+    void semicolonIsUsedForWritingAndForReading() {
+        writeFile(pathOf(dir_, "semi.pdb"), sampleDatabase());
+        ScriptedDialogUi ui;
+        ConverterDialog dialog(ui, runner_);
+        control<QRadioButton>(dialog, "semicolon")->click();
+        control<QCheckBox>(dialog, "useInfoFile")->setChecked(false);
+        ui.files = {pathOf(dir_, "semi.pdb")};
+        click(dialog, "convertPdbToCsv");
+        QCOMPARE(dialog.job().delimiter, ';');
+        QCOMPARE(test::readFile(pathOf(dir_, "semi.csv")),
+                 std::string("\"Name\";\"Phone\"\r\n\"Ann\";\"555\"\r\n\"Bob\";\"666\"\r\n"));
+
+        ui.files = {pathOf(dir_, "semi.csv")};
+        ui.names = {"Semi"};
+        click(dialog, "convertCsvToPdb");
+        QCOMPARE(ui.messages.back(), "Conversion of 2 records in " + pathOf(dir_, "semi.csv") +
+                                         " to " + pathOf(dir_, "semi.pdb") + " was successful!");
+        InputFile database;
+        QVERIFY(database.open(pathOf(dir_, "semi.pdb")));
+        DatabaseReader reader(database);
+        QVERIFY(reader.readPrologue());
+        QCOMPARE(reader.appInfo().fieldCount, size_t{2});  // a comma reading would see one field
+        QCOMPARE(reader.appInfo().names[1], std::string("Phone"));
+
+        control<QRadioButton>(dialog, "comma")->click();
+        ui.files = {pathOf(dir_, "semi.csv")};
+        ui.names = {"Comma"};
+        click(dialog, "convertCsvToPdb");
+        QCOMPARE(dialog.job().delimiter, ',');
+    }
+
+    void nameDialogIsAskedAgainWhileTheNameIsEmpty() {
+        writeFile(pathOf(dir_, "named.csv"), "Name\r\nAnn\r\n");
+        ScriptedDialogUi ui;
+        ui.realNameDialog = true;
+        ConverterDialog dialog(ui, runner_);
+        control<QCheckBox>(dialog, "useInfoFile")->setChecked(false);
+        ui.files = {pathOf(dir_, "named.csv")};
+        int shown = 0;
+        ModalAnswerer answerer([&shown](QWidget* modal) {
+            auto* nameDialog = dynamic_cast<DatabaseNameDialog*>(modal);
+            if (nameDialog == nullptr) {
+                modal->close();
+                return;
+            }
+            ++shown;
+            QCOMPARE(nameDialog->windowTitle(), QStringLiteral("Dialog"));
+            QVERIFY(nameDialog->findChild<QLabel*>()->text() ==
+                    QStringLiteral("Name for the database in Tavlo:"));
+            QLineEdit* edit = nameDialog->edit();
+            if (shown == 1) {
+                QTest::mouseClick(nameDialog->okButton(), Qt::LeftButton);  // OK with no name
+            } else if (shown == 2) {
+                nameDialog->reject();  // closed without OK
+            } else {
+                QTest::keyClicks(edit, QString(35, u'x'));
+                QCOMPARE(edit->text().size(), 30);
+                edit->setText(QStringLiteral("Typed Name"));
+                QTest::keyClick(edit, Qt::Key_Return);  // the default button
+            }
+        });
+        click(dialog, "convertCsvToPdb");
+        QCOMPARE(shown, 3);
+        QCOMPARE(test::readFile(pathOf(dir_, "named.pdb")).substr(0, 11),
+                 std::string("Typed Name\0", 11));
+    }
+
+    void aboutBoxShowsOnF1() {
+        ScriptedDialogUi ui;
+        ConverterDialog dialog(ui, runner_);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QApplication::setActiveWindow(&dialog);
+        bool seen = false;
+        ModalAnswerer answerer([&seen](QWidget* modal) {
+            auto* about = dynamic_cast<AboutDialog*>(modal);
+            if (about != nullptr) {
+                seen = true;
+                QCOMPARE(about->windowTitle(), QStringLiteral("About Quillon"));
+                QStringList texts;
+                for (const QLabel* label : about->findChildren<QLabel*>()) {
+                    texts << label->text();
+                }
+                QVERIFY(texts.contains(QStringLiteral("Tavlo Pro Converter Version 1.0e")));
+                QVERIFY(!about->findChild<QLabel*>(QStringLiteral("icon"))->pixmap().isNull());
+                QTest::mouseClick(about->findChild<QPushButton*>(), Qt::LeftButton);
+            } else {
+                modal->close();
+            }
+        });
+        QTest::keyClick(&dialog, Qt::Key_F1);
+        QTRY_VERIFY(seen);
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    void exitEscapeAndTheCloseBoxEndTheDialog() {
+        ScriptedDialogUi ui;
+        for (int way = 0; way < 3; ++way) {
+            ConverterDialog dialog(ui, runner_);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            if (way == 0) {
+                click(dialog, "exit");
+            } else if (way == 1) {
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            } else {
+                dialog.close();
+            }
+            QVERIFY(!dialog.isVisible());
+            QCOMPARE(dialog.result(), way == 0 ? QDialog::Accepted : QDialog::Rejected);
+        }
+    }
+
+    // The third button with the real companion programs, found in the current folder.
+    void upgradeButtonRunsTheCompanions() {
+        test::TempDir folder;
+        std::filesystem::copy_file(QUILLON_FERRAND_BINARY, folder.path("ferrand.exe"));
+        std::filesystem::copy_file(QUILLON_GOSTWICK_BINARY, folder.path("gostwick.exe"));
+        writeFile(folder.path("phones.pdb"), test::sampleTavlo3Database());
+        const std::filesystem::path previous = std::filesystem::current_path();
+        std::filesystem::current_path(folder.root());
+        ScriptedDialogUi ui;
+        ConverterDialog dialog(ui, runner_);
+        ui.files = {folder.path("phones.pdb")};
+        click(dialog, "upgrade");
+        std::filesystem::current_path(previous);
+        QCOMPARE(ui.messages,
+                 std::vector<std::string>{
+                     "Conversion of Tavlo 3.x format .pdb file: phones.pdb complete.\nYou should "
+                     "now use InstallApp to install the converted .pdb file back to your Palm "
+                     "unit."});
+        QCOMPARE(dialog.job().pdbPath, folder.path("phonesPro.pdb"));
+        QCOMPARE(test::filesIn(folder.root()),
+                 (std::vector<std::string>{"ferrand.exe", "gostwick.exe", "phones.pdb",
+                                           "phonesPro.pdb"}));
+    }
+
+  private:
+    static void writeFile(const std::string& path, std::string_view bytes) {
+        test::writeFile(path, bytes);
+    }
+};
+
+}  // namespace quillon
+
+QTEST_MAIN(quillon::DialogTest)
+#include "DialogTest.moc"

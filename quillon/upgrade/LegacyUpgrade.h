@@ -1,0 +1,72 @@
+// The dialog's third action: a Tavlo 3.x database becomes a Tavlo Pro database in three steps.
+// "ferrand.exe" exports it to CSV and an information file of the older form, the information file
+// is rewritten into the Tavlo Pro form, and "gostwick.exe" builds the new database next to the
+// old one, with "Pro" added to its file name and its database name. Its messages always go to
+// message boxes: the action exists only in the dialog.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "ui/DatabaseJob.h"
+#include "ui/UserInterface.h"
+#include "upgrade/ProcessRunner.h"
+
+namespace quillon {
+
+inline constexpr const char* kFerrandProgram = "ferrand.exe";
+inline constexpr const char* kGostwickProgram = "gostwick.exe";
+
+inline constexpr std::string_view kFerrandFailedMessage =
+    "Cannot locate the ferrand.exe application.";
+inline constexpr std::string_view kInfoFileMissingMessage =
+    "Cannot locate the IFO file.  The first part of the conversion appears to have performed an "
+    "error.";
+inline constexpr std::string_view kGostwickFailedMessage =
+    "Cannot locate the gostwick.exe application.";
+inline constexpr std::string_view kQuoteInPathMessage =
+    "The path of the chosen file holds a double quote, which cannot be passed to ferrand.exe and "
+    "gostwick.exe.";
+inline constexpr std::string_view kInfoFileNotRewrittenMessage =
+    "Cannot write the IFO file for the second part of the conversion.";
+
+// Longer file names give a database name of 29 characters or more, which is used as it is.
+inline constexpr size_t kProSuffixNameLimit = 29;
+
+// Everything the upgrade derives from the chosen database's path.
+struct UpgradeFiles {
+    std::string csvPath;
+    std::string infoPath;
+    std::string newPdbPath;
+    std::string newDatabaseName;
+    std::string chosenFileName;
+};
+UpgradeFiles deriveUpgradeFiles(const std::string& chosenPath);
+
+std::string upgradeCompletedMessage(std::string_view chosenFileName);
+
+class LegacyUpgrade {
+  public:
+    explicit LegacyUpgrade(ProcessRunner& runner) : runner_(runner) {}
+
+    // One click of the button: asks for the database and runs the upgrade to its end or to its
+    // first failure. Sets the job's pdbPath (to the new database), csvPath and infoPath.
+    void run(DatabaseJob& job, UserInterface& ui);
+
+    const std::string& ferrandPath() const { return ferrandPath_; }
+    const std::string& gostwickPath() const { return gostwickPath_; }
+
+  private:
+    void locatePrograms();
+
+    ProcessRunner& runner_;
+    // Worked out from the current directory on first use, then kept until the program ends even
+    // if the current directory changes.
+    bool programsLocated_ = false;
+    std::string ferrandPath_;
+    std::string gostwickPath_;
+    std::string quotedFerrandPath_;
+    std::string quotedGostwickPath_;
+};
+
+}  // namespace quillon
