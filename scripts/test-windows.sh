@@ -256,6 +256,26 @@ missing-destination-folder|harbour-light.txt|nofolder/x.pdb'
     expect_output "skerrit: a link with backslashes and other letter case reaches its page" \
         "mixed.htm tides.htm Boats.HTM index.htm " "$pages"
 
+    # Another spelling of the source as destination is refused before anything is written: on
+    # Windows names differ from the file they name in letter case and in ".\".
+    expect_output "skerrit: .\\BOOK.TXT is refused as the destination of book.txt" \
+        $'Error: The source and destination file names are identical.\nexit 1' \
+        "$(cd "$corpus" && wine "$skerrit" -y book.txt '.\BOOK.TXT' </dev/null 2>/dev/null |
+            tr -d '\r' | tail -n 1; echo "exit ${PIPESTATUS[0]}")"
+
+    # Escape polling, with key events written into the console input of a probe: Wine gives a
+    # program a console when it runs on a terminal, so it runs under script(1)'s pseudo-terminal.
+    local escape
+    escape=$(timeout 60 script -qfec "wine '$root/$build/skerrit/tests/win/escape-probe.exe'" \
+        /dev/null </dev/null 2>&1 | tr -d '\r ' | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g')
+    # Wine's terminal console moves the cursor instead of writing blanks: words come out joined.
+    if [ "$(grep -c '^ok' <<<"$escape")" == 5 ] && ! grep -q FAILED <<<"$escape"; then
+        pass "skerrit: Escape pressed among other keys cancels, once; other keys do not"
+    else
+        fail "skerrit: Escape pressed among other keys cancels, once; other keys do not" \
+            "$(grep -a -E 'ok|FAILED' <<<"$escape" | tr '\n' ';')"
+    fi
+
     # Every temporary file was deleted when closed.
     wineserver -w
     local left
