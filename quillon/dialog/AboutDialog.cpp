@@ -29,6 +29,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent, kModalFrameDialogFla
 
     auto* version = new QLabel(QStringLiteral("Tavlo Pro Converter Version 1.0e"), this);
     version->setGeometry(units.toPixels(40, 10, 119, 8));
+    widenToText(version);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);

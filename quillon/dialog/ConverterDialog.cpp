@@ -27,14 +27,6 @@ QPushButton* addButton(QWidget* parent, const char* name, const char* text, QRec
     return button;
 }
 
-// Check and radio boxes keep their template position but grow to show their whole text when the
-// font in use is wider for its size than the one the template was drawn for.
-void widenToText(QWidget* control) {
-    if (control->width() < control->sizeHint().width()) {
-        control->resize(control->sizeHint().width(), control->height());
-    }
-}
-
 }  // namespace
 
 ConverterDialog::ConverterDialog(UserInterface& ui, ProcessRunner& runner, QWidget* parent)

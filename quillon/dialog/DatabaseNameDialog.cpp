@@ -25,6 +25,7 @@ DatabaseNameDialog::DatabaseNameDialog(QWidget* parent)
     auto* label = new QLabel(QStringLiteral("Name for the database in Tavlo:"), this);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     label->setGeometry(units.toPixels(35, 18, 105, 8));
+    widenToText(label, true);
 
     edit_->setObjectName(QStringLiteral("databaseName"));
     edit_->setMaxLength(kMaxNameCharacters);

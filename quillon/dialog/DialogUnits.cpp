@@ -20,4 +20,14 @@ int averageLetterWidth(const QFontMetrics& metrics) {
 DialogUnits::DialogUnits(const QFont& font)
     : DialogUnits(averageLetterWidth(QFontMetrics(font)), QFontMetrics(font).height()) {}
 
+void widenToText(QWidget* control, bool keepCentred) {
+    const int needed = control->sizeHint().width();
+    if (control->width() >= needed) {
+        return;
+    }
+    const int growth = needed - control->width();
+    control->setGeometry(control->x() - (keepCentred ? growth / 2 : 0), control->y(), needed,
+                         control->height());
+}
+
 }  // namespace quillon

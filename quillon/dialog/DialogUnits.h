@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QRect>
 #include <QSize>
+#include <QWidget>
 
 namespace quillon {
 
@@ -31,5 +32,9 @@ class DialogUnits {
     int baseWidth_;
     int baseHeight_;
 };
+
+// A control keeps its template place but grows to show its whole text when the font in use is
+// wider for its size than the one the templates were drawn for; a centred one grows both ways.
+void widenToText(QWidget* control, bool keepCentred = false);
 
 }  // namespace quillon
