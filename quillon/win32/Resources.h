@@ -1,6 +1,10 @@
 // Identifiers shared by the resource script and the dialog code.
 #pragma once
 
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 #define IDI_PROGRAM 128
 #define IDS_ABOUTBOX 101
 #define IDM_ABOUTBOX 16
