@@ -181,7 +181,8 @@ int32_t parsePage(HtmlReader& reader) {
             return 1;
     }
 
-    // The end of the page; failures here are ignored, the page is over either way.
+    // The end of the page; failures here need no answer (the page is over either way) and are
+    // remembered by the output for the page loop.
     (void)flushPending(reader, page.currentStyle);
     if (lastRunLength > 0)
         (void)appendText(reader, run, lastRunLength);

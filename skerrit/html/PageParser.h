@@ -10,7 +10,8 @@
 namespace skerrit {
 
 // Parses the page the reader is set up on, from its start to its end. Returns 1: output
-// failures end the page early but are not reported.
+// failures end the page early; they are remembered in the page queue state (streamFailed),
+// which fails the conversion when the page is over.
 int32_t parsePage(HtmlReader& reader);
 
 }  // namespace skerrit

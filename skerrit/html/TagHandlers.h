@@ -1,7 +1,8 @@
 // The handlers the parse loop dispatches recognised tags to. A handler gets the reader, the
 // parse state of the page, the tag's end flag and the argument of its dispatch entry (an element
 // kind, or the tag number for skipped elements); it reads the tag's attributes from the reader's
-// tag buffers. Handlers report nothing: a failed write inside one is ignored and parsing goes on.
+// tag buffers. Handlers report nothing: parsing goes on after a failed write inside one, which the
+// output and link operations remember (streamFailed) so that the page loop fails the conversion.
 #pragma once
 
 #include <cstdint>

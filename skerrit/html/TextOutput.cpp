@@ -12,11 +12,16 @@ namespace skerrit {
 
 namespace {
 
-[[nodiscard]] bool writeAll(const HtmlReader& reader, FileObject stream, const uint8_t* bytes,
+// A failed write is also remembered for the whole page: the parse goes on or ends early, but the
+// stream has lost bytes, so the page loop fails the conversion once the page is over.
+[[nodiscard]] bool writeAll(HtmlReader& reader, FileObject stream, const uint8_t* bytes,
                             uint32_t n) {
     const ConverterCallbacks& callbacks = *reader.callbacks;
     const int32_t written = callbacks.writeFile(callbacks.context, stream, n, bytes);
-    return written >= 0 && static_cast<uint32_t>(written) == n;
+    if (written >= 0 && static_cast<uint32_t>(written) == n)
+        return true;
+    reader.links.queue.streamFailed = true;
+    return false;
 }
 
 void storeSigned(uint8_t* out, int32_t value) {

@@ -36,7 +36,8 @@ void endBlock(HtmlReader& reader);
 
 // The end of a page's text, after its last run: a closing line feed unless the text already ends
 // with one, the text written out, a page-end block record and a run back to the default style.
-// Failures are ignored: the page is over either way.
+// Failures end nothing more (the page is over either way); like every failed write of the
+// reader, they are remembered in streamFailed.
 void closePageText(HtmlReader& reader);
 
 // One 60-byte style run (position, then the style); nothing without a style-run stream.

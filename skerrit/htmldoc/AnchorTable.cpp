@@ -40,10 +40,16 @@ int32_t addAnchor(const LinkStore& store, uint32_t position, const char* name,
 
 int32_t moveAnchor(const LinkStore& store, uint32_t anchorRef, uint32_t position) {
     AnchorRecord record;
-    if (!readAnchorRecord(*store.callbacks, store.pageQueueStream, anchorRef, record))
-        return 0;
-    record.position = position;
-    return writeAnchorRecord(*store.callbacks, store.pageQueueStream, anchorRef, record) ? 1 : 0;
+    bool done = readAnchorRecord(*store.callbacks, store.pageQueueStream, anchorRef, record);
+    if (done) {
+        record.position = position;
+        done = writeAnchorRecord(*store.callbacks, store.pageQueueStream, anchorRef, record);
+    }
+    // The reader's text output gives up on this failure without a word; the page's end must
+    // still see it.
+    if (!done)
+        store.state->streamFailed = true;
+    return done ? 1 : 0;
 }
 
 AnchorTable::~AnchorTable() {

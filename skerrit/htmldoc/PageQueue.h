@@ -35,10 +35,12 @@ struct PageQueueState {
     uint32_t pageStartPos = 0;          // text position where the current page began
     uint32_t lastPageRef = kNoneValue;  // last PageRecord of the queue
     uint32_t pageCount = 0;             // PageRecords queued
-    // Set when a stream failed while a page, anchor or link record was being added. The tag
-    // handlers go on after such a failure (a lost link is not worth stopping a page for), but a
-    // record written in part breaks the walk over the records after it, and a lost record is lost
-    // data: the next endPageLinks fails the conversion instead.
+    // Set when a temporary stream failed while a page was parsed: a page, anchor or link record
+    // being added or an anchor moved here, or (set by the reader's text output) a write of text,
+    // a style run or a block record. The tag handlers go on after such a failure (a lost link is
+    // not worth stopping a page for), but a record written in part breaks the walk over the
+    // records after it, and lost text or records are lost data: the next endPageLinks fails the
+    // conversion instead of letting it report success.
     bool streamFailed = false;
 };
 

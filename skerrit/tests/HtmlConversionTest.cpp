@@ -222,6 +222,51 @@ TEST(HtmlConversion, FailuresOfItsOwnStepsFailTheConversion) {
     }
 }
 
+// Every write of a conversion fails in turn: text, style runs (two writes each), block records,
+// anchors, links, queued pages and frames, on pages whose text needs more than one flush. A
+// stream that lost bytes must fail the conversion, never let it answer 0 with broken output.
+TEST(HtmlConversion, EveryFailedWriteFailsTheConversion) {
+    std::string longText;
+    for (int i = 0; i < 6; ++i)
+        longText += std::string(1000, 'w') + " <B>bold</B> ";
+    const auto addSite = [&](MemoryCallbacks& callbacks) {
+        callbacks.addFile("C:\\site\\index.htm",
+                          "<HTML><TITLE>Index</TITLE><A NAME=top>Start</A> <B>bold <I>it</I></B>"
+                          "<UL><LI>one<LI>two</UL><TABLE BORDER><TR><TD>c1<TD>c2</TABLE>"
+                          "<HR WIDTH=50%><A HREF=\"long.htm\">long</A> <A HREF=frames.htm>f</A> "
+                          "<A HREF=\"#top\">up</A><XMP>raw</XMP><P><A NAME=end></A><P>x");
+        callbacks.addFile("C:\\site\\long.htm", "<P>" + longText + "<A HREF=index.htm#end>e</A>");
+        callbacks.addFile("C:\\site\\frames.htm",
+                          "<FRAMESET><FRAME SRC=b.htm><FRAME SRC=p.htm></FRAMESET>");
+        callbacks.addFile("C:\\site\\b.htm", "B page<HR>");
+        callbacks.addFile("C:\\site\\p.htm", "<I>x</I><PLAINTEXT><B>plain");
+    };
+
+    std::string intactText;
+    int writes = 0;
+    {
+        SiteFixture site;
+        addSite(site.callbacks);
+        ASSERT_EQ(convertHtml(site.job, "C:\\site\\index.htm"), 0);
+        intactText = toText(site.callbacks.file("text"));
+        writes = site.callbacks.counts().write;
+        ASSERT_GT(writes, 50);
+    }
+    for (int failAt = 1; failAt <= writes + 1; ++failAt) {
+        SCOPED_TRACE("write #" + std::to_string(failAt));
+        SiteFixture site;
+        addSite(site.callbacks);
+        site.callbacks.faults.failWriteAt = failAt;
+        const int32_t result = convertHtml(site.job, "C:\\site\\index.htm");
+        if (failAt > writes) {
+            EXPECT_EQ(result, 0);
+            EXPECT_EQ(toText(site.callbacks.file("text")), intactText);
+        } else {
+            EXPECT_EQ(result, 2);
+        }
+    }
+}
+
 TEST(HtmlDetection, HtmlStartsWithTheHtmlTagOrDoctype) {
     struct Case {
         const char* page;
