@@ -26,6 +26,9 @@ bool GuiSession::displayAvailable() {
 }
 
 QApplication* GuiSession::application() {
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return existing;  // a host (such as a test) made one already
+    }
     if (!application_ && displayAvailable()) {
         application_ = std::make_unique<QApplication>(argc_, argv_);
         QApplication::setWindowIcon(programIcon());

@@ -20,8 +20,10 @@
 #include "dialog/ConverterDialog.h"
 #include "dialog/DatabaseNameDialog.h"
 #include "dialog/DialogUnits.h"
+#include "dialog/GuiSession.h"
 #include "dialog/QtUserInterface.h"
 #include "support/TestSupport.h"
+#include "ui/CommandLine.h"
 #include "upgrade/PosixProcessRunner.h"
 
 namespace quillon {
@@ -373,6 +375,54 @@ class DialogTest : public QObject {
         QCOMPARE(test::filesIn(folder.root()),
                  (std::vector<std::string>{"ferrand.exe", "gostwick.exe", "phones.pdb",
                                            "phonesPro.pdb"}));
+    }
+
+    // Batch mode shows the name dialog when a display exists (here the offscreen platform), and
+    // knows when none does.
+    void batchModeAsksForTheNameInTheDialog() {
+        writeFile(pathOf(dir_, "batch.csv"), "Name\r\nAnn\r\n");
+        int argc = 1;
+        char name[] = "quillon";
+        char* argv[] = {name, nullptr};
+        GuiSession session(argc, argv);
+        BatchUserInterface ui(session);
+        ModalAnswerer answerer([](QWidget* modal) {
+            if (auto* nameDialog = dynamic_cast<DatabaseNameDialog*>(modal)) {
+                nameDialog->edit()->setText(QStringLiteral("Batch Name"));
+                QTest::mouseClick(nameDialog->okButton(), Qt::LeftButton);
+            } else {
+                modal->close();
+            }
+        });
+        DatabaseJob job;
+        BatchResult result = BatchResult::NothingRun;
+        const std::string line =
+            "1 \"" + pathOf(dir_, "batch.csv") + "\" \"" + pathOf(dir_, "batch.pdb") + "\" \"\"";
+        QCOMPARE(RunCommandLine(line, job, ui, &result), StartMode::Batch);
+        QCOMPARE(result, BatchResult::Succeeded);
+        QCOMPARE(test::readFile(pathOf(dir_, "batch.pdb")).substr(0, 11),
+                 std::string("Batch Name\0", 11));
+
+        QVERIFY(GuiSession::displayAvailable());
+        const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+        const QByteArray display = qgetenv("DISPLAY");
+        const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+        qunsetenv("QT_QPA_PLATFORM");
+        qunsetenv("DISPLAY");
+        qunsetenv("WAYLAND_DISPLAY");
+        const bool withoutAny = GuiSession::displayAvailable();
+        qputenv("DISPLAY", ":7");
+        const bool withX = GuiSession::displayAvailable();
+        qunsetenv("DISPLAY");
+        for (const auto& [variable, value] :
+             {std::pair{"QT_QPA_PLATFORM", platform}, std::pair{"DISPLAY", display},
+              std::pair{"WAYLAND_DISPLAY", wayland}}) {
+            if (!value.isEmpty()) {
+                qputenv(variable, value);
+            }
+        }
+        QVERIFY(!withoutAny);
+        QVERIFY(withX);
     }
 
   private:
