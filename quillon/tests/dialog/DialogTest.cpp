@@ -4,9 +4,11 @@
 // asked again while its answer is empty, the about box, and the ways to end the dialog.
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -375,6 +377,30 @@ class DialogTest : public QObject {
         QCOMPARE(test::filesIn(folder.root()),
                  (std::vector<std::string>{"ferrand.exe", "gostwick.exe", "phones.pdb",
                                            "phonesPro.pdb"}));
+    }
+
+    // The production boxes: a message box titled with the program's name and an OK button only,
+    // and the file-open dialog with the filter turned into Qt's form.
+    void realMessageBoxAndFileDialog() {
+        QtUserInterface ui;
+        QStringList seen;
+        ModalAnswerer answerer([&seen](QWidget* modal) {
+            if (auto* box = dynamic_cast<QMessageBox*>(modal)) {
+                seen << box->windowTitle() << box->text();
+                QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+                box->button(QMessageBox::Ok)->click();
+            } else if (auto* files = dynamic_cast<QFileDialog*>(modal)) {
+                seen << files->nameFilters();
+                files->reject();
+            } else {
+                modal->close();
+            }
+        });
+        ui.showMessage("Error - Can't open pdb file");
+        QCOMPARE(ui.chooseFileToOpen("PDB Files (*.pdb)|*.pdb||"), std::nullopt);  // cancelled
+        QCOMPARE(seen, (QStringList{QStringLiteral("quillon_DialogTest"),
+                                    QStringLiteral("Error - Can't open pdb file"),
+                                    QStringLiteral("PDB Files (*.pdb)")}));
     }
 
     // Batch mode shows the name dialog when a display exists (here the offscreen platform), and
