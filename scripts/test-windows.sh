@@ -5,8 +5,8 @@
 #
 #   scripts/test-windows.sh [build-dir]      (default build/windows)
 #
-# The Linux build for the comparisons is built in build/windows-linux-reference (release preset
-# settings, without tests). scripts/setup-windows.sh installs mingw-w64 and Wine.
+# The Linux build for the comparisons is built in build/windows-linux-reference (optimised, without
+# tests). scripts/setup-windows.sh installs mingw-w64 and Wine.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
@@ -17,10 +17,11 @@ jobs=$(nproc)
 
 cmake --preset windows -B "$build" >/dev/null
 cmake --build "$build" -j"$jobs"
-# The Linux programs the Windows outputs are compared with.
+# The Linux programs the Windows outputs are compared with, optimised as the Windows build is.
 cmake -S . -B "$reference" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-    -DWARNINGS_AS_ERRORS=ON "-DDELIVERABLES=skerrit" >/dev/null
-cmake --build "$reference" -j"$jobs" --target Skerrit
+    "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" -DWARNINGS_AS_ERRORS=ON \
+    "-DDELIVERABLES=skerrit;quillon" >/dev/null
+cmake --build "$reference" -j"$jobs" --target Skerrit Quillon quillon_ferrand quillon_gostwick
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/test-windows.XXXXXX")
 export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all
@@ -180,12 +181,12 @@ skerrit_checks() {
         sed 's/$/\r/' "$root/skerrit/tests/data/harbour-light.txt"
     done >"$corpus/book.txt"
 
-    # name | source | options
+    # name | source | options (as the shell reads them)
     local cases='text|book.txt|
 text-remove-cr|book.txt|-rCR
 text-remove-lf-tab-spaces|book.txt|-rLF -tS4
 text-cr-to-lf-single-breaks|book.txt|-c -sLB2
-text-tab-breaks-title|book.txt|-tLB3 -iA title longer than thirty-one characters
+text-tab-breaks-title|book.txt|-tLB3 "-iA title longer than thirty-one characters"
 text-short|harbour-light.txt|
 doc-compressed|compressed.pdb|
 doc-uncompressed-remove-lf|uncompressed.pdb|-rLF
@@ -201,15 +202,16 @@ html-frames|frames.htm|
 html-cycle|cycle.htm|'
     local name source options
     while IFS='|' read -r name source options; do
-        local args=()
-        [ -n "$options" ] && read -r -a args <<<"$options"
-        if [ "$name" == text-tab-breaks-title ]; then
-            args=(-tLB3 "-iA title longer than thirty-one characters")
-        fi
+        local -a args
+        eval "args=($options)"
+        local status=0
         (cd "$corpus" && "$linux" -y "${args[@]}" "$source" "linux/$name.pdb" </dev/null \
-            >"linux/$name.log" 2>&1; echo "exit $?" >>"linux/$name.log")
+            >"linux/$name.log" 2>&1) || status=$?
+        echo "exit $status" >>"$corpus/linux/$name.log"
+        status=0
         (cd "$corpus" && wine "$skerrit" -y "${args[@]}" "$source" "windows\\$name.pdb" \
-            </dev/null >"windows/$name.log" 2>/dev/null; echo "exit $?" >>"windows/$name.log")
+            </dev/null >"windows/$name.log" 2>/dev/null) || status=$?
+        echo "exit $status" >>"$corpus/windows/$name.log"
         same_database "skerrit: $name gives the Linux database" "$corpus/linux/$name.pdb" \
             "$corpus/windows/$name.pdb"
         local linux_end windows_end
@@ -287,8 +289,74 @@ missing-destination-folder|harbour-light.txt|nofolder/x.pdb'
     fi
 }
 
+# --- Quillon.exe and its companions ---------------------------------------------------------
+quillon_checks() {
+    local windows_programs=$root/$build/quillon linux_programs=$root/$reference/quillon
+    local inputs=$work/quillon/inputs
+    mkdir -p "$inputs"
+    cp "$root"/quillon/fuzz/corpus/database/rich.pdb "$root"/quillon/fuzz/corpus/csv/*.csv \
+        "$root"/quillon/fuzz/corpus/info/three-fields.ifo "$inputs/"
+    cp "$root/quillon/fuzz/corpus/tavlo3/sample.pdb" "$inputs/tavlo3.pdb"
+    cp "$inputs/rich.pdb" "$inputs/my data.pdb"
+    (cd "$inputs" && "$linux_programs/Quillon" 2 rich.pdb rich.csv rich.ifo)
+
+    # name | program | arguments (as the shell reads them). Each case runs in a folder of its own
+    # holding copies of the inputs; afterwards the folders of the two platforms must hold the same
+    # files with the same bytes, gostwick.err and the exit code included.
+    local cases='pdb-to-csv-with-info|Quillon|2 rich.pdb out.csv out.ifo
+pdb-to-csv-without-info|Quillon|2 rich.pdb out.csv
+pdb-to-csv-quoted-paths|Quillon|2 "my data.pdb" "my data.csv" "my data.ifo"
+csv-to-pdb-with-info|Quillon|1 rich.csv out.pdb Rebuilt rich.ifo
+csv-to-pdb-comma|Quillon|1 comma.csv out.pdb Comma
+csv-to-pdb-quoted|Quillon|1 quoted.csv out.pdb Quoted
+csv-to-pdb-semicolon-read-as-comma|Quillon|1 python-semicolon-binary.csv out.pdb Binary
+csv-to-pdb-info-of-other-fields|Quillon|1 rich.csv out.pdb Other three-fields.ifo
+csv-missing|Quillon|1 missing.csv out.pdb Missing
+pdb-missing|Quillon|2 missing.pdb out.csv out.ifo
+pdb-not-a-database|Quillon|2 comma.csv out.csv
+unknown-mode|Quillon|3 a b
+gostwick|gostwick.exe|1 rich.csv out.pdb Companion rich.ifo
+gostwick-csv-missing|gostwick.exe|1 missing.csv out.pdb Companion
+ferrand|ferrand.exe|2 tavlo3.pdb out.csv out.ifo
+ferrand-not-tavlo3|ferrand.exe|2 rich.pdb out.csv out.ifo'
+    local name program arguments
+    while IFS='|' read -r name program arguments; do
+        local case_dir=$work/quillon/$name
+        local -a args
+        eval "args=($arguments)"
+        mkdir -p "$case_dir/linux" "$case_dir/windows"
+        cp "$inputs"/* "$case_dir/linux/"
+        cp "$inputs"/* "$case_dir/windows/"
+        local status=0
+        (cd "$case_dir/linux" && timeout 60 "$linux_programs/$program" "${args[@]}" \
+            </dev/null >/dev/null 2>&1) || status=$?
+        echo "exit $status" >"$case_dir/linux/exit-code"
+        status=0
+        (cd "$case_dir/windows" && timeout 60 wine "$windows_programs/${program%.exe}.exe" \
+            "${args[@]}" </dev/null >/dev/null 2>&1) || status=$?
+        echo "exit $status" >"$case_dir/windows/exit-code"
+        local differences
+        differences=$({ diff -r "$case_dir/linux" "$case_dir/windows" 2>&1 || true; } | head -n 5)
+        if [ -z "$differences" ]; then
+            pass "quillon: $name gives the Linux files$(quillon_outcome "$case_dir/windows")"
+        else
+            fail "quillon: $name gives the Linux files" "${differences//$'\n'/; }"
+        fi
+    done <<<"$cases"
+}
+
+# What a case left behind, for the log: the message in gostwick.err, or the exit code.
+quillon_outcome() {
+    if [ -f "$1/gostwick.err" ]; then
+        printf ' (gostwick.err: "%s")' "$(head -c 60 "$1/gostwick.err" | tr '\n' ' ')"
+    elif ! grep -qx 'exit 0' "$1/exit-code"; then
+        printf ' (%s)' "$(cat "$1/exit-code")"
+    fi
+}
+
 hollin_checks
 skerrit_checks
+quillon_checks
 
 wineserver -w
 if [ ${#failures[@]} -ne 0 ]; then
