@@ -8,6 +8,7 @@
 #include <string>
 
 #include "database/Files.h"
+#include "database/TavloLayout.h"
 
 namespace quillon {
 
@@ -17,5 +18,25 @@ void writeCsvFieldNames(OutputFile& csv, std::span<const std::string> names, cha
 // One field's text inside its quotes (the caller writes the quotes and delimiters).
 void writeCsvBinaryText(OutputFile& csv, std::span<const uint8_t> value);
 void writeCsvText(OutputFile& csv, std::span<const uint8_t> value);
+
+// One record line with its line end: every field quoted, binary (type 68) fields as hexadecimal.
+// Any reader that hands out the current record's values by field index will do.
+template <typename RecordReader>
+void writeCsvRecord(OutputFile& csv, std::span<const uint16_t> types, const RecordReader& reader,
+                    char delimiter) {
+    for (size_t field = 0; field < types.size(); ++field) {
+        if (field > 0) {
+            csv.put(delimiter);
+        }
+        csv.put('"');
+        if (types[field] == kBinaryFieldType) {
+            writeCsvBinaryText(csv, reader.fieldValue(field));
+        } else {
+            writeCsvText(csv, reader.fieldValue(field));
+        }
+        csv.put('"');
+    }
+    csv.endLine();
+}
 
 }  // namespace quillon

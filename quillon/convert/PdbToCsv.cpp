@@ -34,19 +34,7 @@ bool convertDatabaseToCsv(InputFile& database, OutputFile& csv, OutputFile* info
             message = reader.errorMessage();
             return false;
         }
-        for (size_t field = 0; field < appInfo.fieldCount; ++field) {
-            if (field > 0) {
-                csv.put(delimiter);
-            }
-            csv.put('"');
-            if (appInfo.types[field] == kBinaryFieldType) {
-                writeCsvBinaryText(csv, reader.fieldValue(field));
-            } else {
-                writeCsvText(csv, reader.fieldValue(field));
-            }
-            csv.put('"');
-        }
-        csv.endLine();
+        writeCsvRecord(csv, std::span(appInfo.types).first(appInfo.fieldCount), reader, delimiter);
     }
     return true;
 }
