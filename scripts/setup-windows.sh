@@ -4,7 +4,7 @@
 # changes nothing and never calls apt-get.
 set -euo pipefail
 
-packages=(gcc-mingw-w64-i686 g++-mingw-w64-i686 wine wine32:i386)
+packages=(gcc-mingw-w64-i686 g++-mingw-w64-i686 wine wine32:i386 xvfb)
 
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then

@@ -1,0 +1,158 @@
+/* dialog-probe: starts Quillon.exe (beside this program) without arguments, as a user would, and
+ * checks its main dialog from outside: the title, the controls and their texts and first states,
+ * the about box that system-menu command 16 opens, and that "Exit" ends the program. With a file
+ * name, it also saves a picture of the dialog there (a BMP), which shows the caption's icon.
+ * (Wine answers GetSystemMenu and WM_GETICON only inside the window's own process, so the menu
+ * item and the icon are not looked up from here.)
+ *
+ *   dialog-probe [picture.bmp]
+ *
+ * Prints one line per fact, "ok ..." or "FAILED ...", and exits 1 when anything failed. */
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static int failures = 0;
+
+static void check(int passed, const char* what, const char* detail) {
+    printf("%s %s%s%s\n", passed ? "ok" : "FAILED", what, detail[0] ? ": " : "", detail);
+    fflush(stdout);
+    failures += !passed;
+}
+
+static HWND waitForWindow(const char* title, DWORD milliseconds) {
+    DWORD waited;
+    for (waited = 0; waited < milliseconds; waited += 100) {
+        HWND window = FindWindowA(NULL, title);
+        if (window != NULL && IsWindowVisible(window)) {
+            return window;
+        }
+        Sleep(100);
+    }
+    return NULL;
+}
+
+static int startQuillon(PROCESS_INFORMATION* process) {
+    char path[MAX_PATH];
+    char commandLine[MAX_PATH + 2];
+    STARTUPINFOA startup;
+    char* lastSeparator;
+    const DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || (lastSeparator = strrchr(path, '\\')) == NULL ||
+        (size_t)(lastSeparator - path) + sizeof "\\Quillon.exe" > MAX_PATH) {
+        return 0;
+    }
+    strcpy(lastSeparator, "\\Quillon.exe");
+    snprintf(commandLine, sizeof commandLine, "\"%s\"", path);
+    memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    return CreateProcessA(path, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup, process) !=
+           0;
+}
+
+static void checkControl(HWND dialog, int id, const char* text) {
+    char actual[128] = "";
+    char what[160];
+    HWND control = GetDlgItem(dialog, id);
+    if (control != NULL) {
+        GetWindowTextA(control, actual, sizeof actual);
+    }
+    snprintf(what, sizeof what, "control %d \"%s\"", id, text);
+    check(control != NULL && strcmp(actual, text) == 0, what,
+          control == NULL ? "missing" : (strcmp(actual, text) == 0 ? "" : actual));
+}
+
+/* The window's pixels as a 24-bit bottom-up BMP. */
+static int savePicture(HWND window, const char* fileName) {
+    RECT frame;
+    HDC screen, memory;
+    HBITMAP bitmap;
+    BITMAPINFOHEADER info;
+    BITMAPFILEHEADER header;
+    int width, height, stride, ok = 0;
+    unsigned char* pixels;
+    FILE* out;
+    GetWindowRect(window, &frame);
+    width = frame.right - frame.left;
+    height = frame.bottom - frame.top;
+    stride = (width * 3 + 3) & ~3;
+    screen = GetDC(NULL);
+    memory = CreateCompatibleDC(screen);
+    bitmap = CreateCompatibleBitmap(screen, width, height);
+    SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+    memset(&info, 0, sizeof info);
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    pixels = (unsigned char*)malloc((size_t)stride * (size_t)height);
+    if (pixels != NULL &&
+        GetDIBits(memory, bitmap, 0, (UINT)height, pixels, (BITMAPINFO*)&info, DIB_RGB_COLORS) ==
+            height &&
+        (out = fopen(fileName, "wb")) != NULL) {
+        memset(&header, 0, sizeof header);
+        header.bfType = 0x4D42;
+        header.bfOffBits = sizeof header + sizeof info;
+        header.bfSize = header.bfOffBits + (DWORD)(stride * height);
+        ok = fwrite(&header, sizeof header, 1, out) == 1 &&
+             fwrite(&info, sizeof info, 1, out) == 1 &&
+             fwrite(pixels, (size_t)stride * (size_t)height, 1, out) == 1;
+        ok = fclose(out) == 0 && ok;
+    }
+    free(pixels);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    return ok;
+}
+
+int main(int argc, char** argv) {
+    PROCESS_INFORMATION process;
+    HWND dialog, about;
+    DWORD exitCode = 1;
+    if (!startQuillon(&process)) {
+        check(0, "Quillon.exe started", "");
+        return 1;
+    }
+    dialog = waitForWindow("Tavlo Pro Converter 1.0e", 30000);
+    check(dialog != NULL, "main dialog \"Tavlo Pro Converter 1.0e\" shown", "");
+    if (dialog != NULL) {
+        checkControl(dialog, 1000, "Convert Tavlo Pro .PDB to .CSV");
+        checkControl(dialog, 1001, "Convert Tavlo Pro .CSV to .PDB");
+        checkControl(dialog, 1002, "Use/Create Info file");
+        checkControl(dialog, 1003, "Comma");
+        checkControl(dialog, 1004, "Semicolon");
+        checkControl(dialog, 1006, "Convert Tavlo .pdb file to Tavlo Pro .pdb file");
+        checkControl(dialog, IDOK, "Exit");
+        check(SendMessageA(GetDlgItem(dialog, 1002), BM_GETCHECK, 0, 0) == BST_CHECKED &&
+                  SendMessageA(GetDlgItem(dialog, 1003), BM_GETCHECK, 0, 0) == BST_CHECKED,
+              "information file ticked and comma chosen at the start", "");
+        if (argc > 1) {
+            Sleep(500); /* let the dialog finish painting */
+            check(savePicture(dialog, argv[1]), "picture of the dialog saved", argv[1]);
+        }
+        PostMessageA(dialog, WM_SYSCOMMAND, 16, 0);
+        about = waitForWindow("About Quillon", 10000);
+        check(about != NULL, "system-menu command 16 opens \"About Quillon\"", "");
+        if (about != NULL) {
+            checkControl(about, IDOK, "OK");
+            PostMessageA(about, WM_COMMAND, IDOK, 0);
+            Sleep(500);
+        }
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    }
+    check(WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0 &&
+              GetExitCodeProcess(process.hProcess, &exitCode) && exitCode == 0,
+          "\"Exit\" ends Quillon.exe with exit code 0", "");
+    if (exitCode != 0) {
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return failures == 0 ? 0 : 1;
+}
