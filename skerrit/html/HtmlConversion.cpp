@@ -45,6 +45,8 @@ class HtmlConversion {
     ~HtmlConversion() {
         if (pageFile_ != nullptr)
             job_.closePage(job_.pageOpener, pageFile_);
+        if (pageTable_ != nullptr)
+            callbacks_.release(callbacks_.context, pageTable_);
         destroyHtmlReader(reader_);
         for (FileObject stream : {blockStream_, pageQueueStream_, linkStream_, styleRunStream_}) {
             if (stream != nullptr)
@@ -71,6 +73,9 @@ class HtmlConversion {
     FileObject pageQueueStream_ = nullptr;
     FileObject blockStream_ = nullptr;
     HtmlReader* reader_ = nullptr;
+    // The table of queued pages, kept from page to page so that looking up link targets does not
+    // read the whole queue again after every page.
+    void* pageTable_ = nullptr;
     FileObject pageFile_ = nullptr;
 };
 
@@ -86,6 +91,10 @@ bool HtmlConversion::acquire() {
     reader_ = createHtmlReader(callbacks_);
     if (reader_ == nullptr)
         return false;
+    pageTable_ = callbacks_.allocate(callbacks_.context, kPageTableBytes);
+    if (pageTable_ == nullptr)
+        return false;
+    reader_->links.queue.pageTable = static_cast<PageTableEntry*>(pageTable_);
     if (callbacks_.progress != nullptr) {
         reader_->input.progressHook = &reportPageProgress;
         reader_->input.hookArgument = const_cast<ConverterCallbacks*>(&callbacks_);

@@ -1,5 +1,6 @@
-// Targets are found by hash first. The queued pages are held in a table sorted by name hash,
-// rebuilt after every page from the first 8000 PageRecords; a page's anchors in an AnchorTable.
+// Targets are found by hash first. The queued pages are held in a table sorted by name hash, the
+// first 8000 PageRecords, kept from page to page when the conversion gives it a block; a page's
+// anchors in an AnchorTable.
 // Names are read from the streams only to confirm a hash candidate.
 #include "htmldoc/LinkResolution.h"
 
@@ -17,8 +18,10 @@ namespace {
 // A block from the callbacks, given back on every path out.
 class CallbackBlock {
   public:
+    // Size 0 asks for nothing.
     CallbackBlock(const ConverterCallbacks& callbacks, uint32_t size)
-        : callbacks_(callbacks), block_(callbacks.allocate(callbacks.context, size)) {}
+        : callbacks_(callbacks),
+          block_(size > 0 ? callbacks.allocate(callbacks.context, size) : nullptr) {}
     ~CallbackBlock() {
         if (block_ != nullptr)
             callbacks_.release(callbacks_.context, block_);
@@ -44,59 +47,72 @@ bool readTargetName(const LinkStore& store, uint32_t linkOffset, const LinkRecor
                           link.targetLength, name);
 }
 
-// The queued pages by name hash, for finding the page a link names.
+// The queued pages by name hash, for finding the page a link names: the first 8000 PageRecords
+// of the queue, sorted by hash and, for equal hashes, in queue order, so that a name queued twice
+// (frames) finds its first record. The entries are the conversion's kept table when it has one,
+// else a block of this call's own.
 class PageTable {
   public:
-    PageTable(const ConverterCallbacks& callbacks)
-        : block_(callbacks, kPageTableCapacity * static_cast<uint32_t>(sizeof(PageTableEntry))) {
-        if (block_.get() != nullptr) {
+    explicit PageTable(const LinkStore& store)
+        : store_(store),
+          block_(*store.callbacks, store.state->pageTable == nullptr ? kPageTableBytes : 0) {
+        PageQueueState& state = *store.state;
+        if (state.pageTable != nullptr) {
+            entries_ = state.pageTable;
+            count_ = &state.pageTableCount;
+            lastRef_ = &state.pageTableLastRef;
+        } else if (block_.get() != nullptr) {
             entries_ = static_cast<PageTableEntry*>(block_.get());
             std::uninitialized_value_construct_n(entries_, kPageTableCapacity);
         }
     }
 
     bool allocated() const { return entries_ != nullptr; }
-    bool full() const { return count_ == kPageTableCapacity; }
+    bool full() const { return *count_ == kPageTableCapacity; }
 
-    // Takes the first PageRecords of the queue, in queue order.
-    bool fill(const LinkStore& store) {
-        const uint32_t wanted = std::min(store.state->pageCount, kPageTableCapacity);
+    // Takes in the PageRecords queued since the table last read the queue, in queue order, until
+    // it holds the first 8000. A kept table that is up to date reads nothing.
+    bool catchUp() {
+        const ConverterCallbacks& callbacks = *store_.callbacks;
+        const uint32_t wanted = std::min(store_.state->pageCount, kPageTableCapacity);
+        if (*count_ >= wanted)
+            return true;
         uint32_t pageRef = 0;
-        for (count_ = 0; count_ < wanted && pageRef != kNoneValue; ++count_) {
-            PageRecord page;
-            if (!readPageRecord(*store.callbacks, store.pageQueueStream, pageRef, page)) {
+        if (*count_ > 0) {
+            PageRecord last;
+            if (!readPageRecord(callbacks, store_.pageQueueStream, *lastRef_, last))
                 return false;
-            }
-            entries_[count_] = PageTableEntry{page.nameHash, pageRef};
+            pageRef = last.nextPage;
+        }
+        while (*count_ < wanted && pageRef != kNoneValue) {
+            PageRecord page;
+            if (!readPageRecord(callbacks, store_.pageQueueStream, pageRef, page))
+                return false;
+            add(page.nameHash, pageRef);
             pageRef = page.nextPage;
         }
-        // Equal hashes keep queue order, so a name queued twice (frames) finds its first record.
-        std::sort(entries_, entries_ + count_,
-                  [](const PageTableEntry& left, const PageTableEntry& right) {
-                      return left.nameHash != right.nameHash ? left.nameHash < right.nameHash
-                                                             : left.pageRef < right.pageRef;
-                  });
         return true;
     }
 
     // The page named like the link's target, or kNoneValue; false when a stream fails.
-    bool find(const LinkStore& store, const LinkRecord& link, uint32_t linkOffset,
-              uint32_t& pageRef) const {
+    bool find(const LinkRecord& link, uint32_t linkOffset, uint32_t& pageRef) const {
         pageRef = kNoneValue;
+        const PageTableEntry* begin = entries_;
+        const PageTableEntry* end = begin + *count_;
         const PageTableEntry* first = std::lower_bound(
-            entries_, entries_ + count_, link.targetHash,
+            begin, end, link.targetHash,
             [](const PageTableEntry& entry, uint32_t hash) { return entry.nameHash < hash; });
-        if (first == entries_ + count_ || first->nameHash != link.targetHash)
+        if (first == end || first->nameHash != link.targetHash)
             return true;
         FoldedName wanted;
-        if (!readTargetName(store, linkOffset, link, wanted))
+        if (!readTargetName(store_, linkOffset, link, wanted))
             return false;
         for (const PageTableEntry* entry = first;
-             entry != entries_ + count_ && entry->nameHash == link.targetHash; ++entry) {
+             entry != end && entry->nameHash == link.targetHash; ++entry) {
             PageRecord page;
             FoldedName candidate;
-            if (!readPageRecord(*store.callbacks, store.pageQueueStream, entry->pageRef, page) ||
-                !readPageName(store, entry->pageRef, page, candidate)) {
+            if (!readPageRecord(*store_.callbacks, store_.pageQueueStream, entry->pageRef, page) ||
+                !readPageName(store_, entry->pageRef, page, candidate)) {
                 return false;
             }
             if (page.nameLength == link.targetLength && namesEqual(wanted, candidate)) {
@@ -107,19 +123,29 @@ class PageTable {
         return true;
     }
 
-    void insert(uint32_t hash, uint32_t pageRef) {
-        PageTableEntry* place = std::lower_bound(
-            entries_, entries_ + count_, hash,
-            [](const PageTableEntry& entry, uint32_t value) { return entry.nameHash < value; });
-        std::move_backward(place, entries_ + count_, entries_ + count_ + 1);
-        *place = PageTableEntry{hash, pageRef};
-        ++count_;
+    // Adds the PageRecord just queued after the ones held (the table must not be full).
+    void add(uint32_t hash, uint32_t pageRef) {
+        PageTableEntry* end = entries_ + *count_;
+        const PageTableEntry entry{hash, pageRef};
+        PageTableEntry* place = std::upper_bound(
+            entries_, end, entry, [](const PageTableEntry& left, const PageTableEntry& right) {
+                return left.nameHash != right.nameHash ? left.nameHash < right.nameHash
+                                                       : left.pageRef < right.pageRef;
+            });
+        std::move_backward(place, end, end + 1);
+        *place = entry;
+        *count_ += 1;
+        *lastRef_ = pageRef;
     }
 
   private:
+    const LinkStore& store_;
     CallbackBlock block_;
     PageTableEntry* entries_ = nullptr;
-    uint32_t count_ = 0;
+    uint32_t ownCount_ = 0;
+    uint32_t ownLastRef_ = kNoneValue;
+    uint32_t* count_ = &ownCount_;
+    uint32_t* lastRef_ = &ownLastRef_;
 };
 
 // Queues the link's target under its full name; the name buffer comes from the callbacks.
@@ -169,7 +195,7 @@ bool attachLink(const LinkStore& store, PageTable& table, uint16_t pageDepth, ui
         return true;
     const uint16_t linkDepth = static_cast<uint16_t>(pageDepth + 1);
     uint32_t pageRef = kNoneValue;
-    if (!table.find(store, link, linkOffset, pageRef))
+    if (!table.find(link, linkOffset, pageRef))
         return false;
     if (pageRef == kNoneValue) {
         if (!queueTarget(store, linkDepth, linkOffset, link, pageRef))
@@ -178,7 +204,7 @@ bool attachLink(const LinkStore& store, PageTable& table, uint16_t pageDepth, ui
         // the same name queues it again.
         if (table.full())
             return true;
-        table.insert(link.targetHash, pageRef);
+        table.add(link.targetHash, pageRef);
     }
     return attachToPage(store, pageRef, linkOffset, linkDepth);
 }
@@ -222,19 +248,27 @@ int32_t queueLinkedPages(const LinkStore& store, uint16_t pageDepth) {
     PageRecord current;
     if (!readPageRecord(callbacks, store.pageQueueStream, state.currentPageRef, current))
         return 0;
-    PageTable table(callbacks);
-    if (!table.allocated() || !table.fill(store))
+    PageTable table(store);
+    if (!table.allocated())
         return 0;
 
     // The page's own link count is fixed before attaching: queueing appends only PageRecords.
+    // The table is brought up to date only when a link needs it: a page without links to other
+    // pages (a frameset page among them) reads nothing here.
     const uint32_t linkCount = state.pageLinkCount;
     uint32_t offset = state.pageLinkStart;
+    bool tableReady = false;
     for (uint32_t index = 0; index < linkCount; ++index) {
         LinkRecord link;
         if (!readLinkRecord(callbacks, store.linkStream, offset, link))
             return 0;
-        if (!link.resolved() && !attachLink(store, table, pageDepth, offset, link))
-            return 0;
+        if (!link.resolved() && link.targetLength > 0) {
+            if (!tableReady && !table.catchUp())
+                return 0;
+            tableReady = true;
+            if (!attachLink(store, table, pageDepth, offset, link))
+                return 0;
+        }
         offset = link.nextRecordOffset(offset);
     }
     return 1;

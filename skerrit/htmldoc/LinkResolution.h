@@ -20,6 +20,10 @@ struct PageTableEntry {
 static_assert(sizeof(PageTableEntry) == 8, "the table's memory is sized at 8 bytes an entry");
 static_assert(kPageTableCapacity * sizeof(PageTableEntry) < 65536);
 
+// The size of the block a conversion gives PageQueueState::pageTable to keep the table.
+inline constexpr uint32_t kPageTableBytes =
+    kPageTableCapacity * static_cast<uint32_t>(sizeof(PageTableEntry));
+
 // Resolves the current page's links whose target is the page itself. Returns 1 or 0.
 [[nodiscard]] int32_t resolveLocalLinks(const LinkStore& store);
 

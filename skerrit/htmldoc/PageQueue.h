@@ -24,6 +24,8 @@ namespace skerrit {
 inline constexpr uint32_t kPageNameReadLimit = 255;
 inline constexpr size_t kPageNameBufferSize = 260;
 
+struct PageTableEntry;
+
 // Fields of the conversion's context record owned by the queue, anchor and link operations.
 // Default values are those of a conversion that has queued nothing yet.
 struct PageQueueState {
@@ -42,6 +44,13 @@ struct PageQueueState {
     // records after it, and lost text or records are lost data: the next endPageLinks fails the
     // conversion instead of letting it report success.
     bool streamFailed = false;
+    // The table of queued pages that queueLinkedPages looks link targets up in (LinkResolution.h).
+    // When the conversion gives it a block of kPageTableCapacity entries, the table is kept from
+    // page to page and only learns the pages queued since; without one, each call builds its own
+    // from the whole queue, which costs a read per queued page for every page converted.
+    PageTableEntry* pageTable = nullptr;
+    uint32_t pageTableCount = 0;             // entries held: the first PageRecords of the queue
+    uint32_t pageTableLastRef = kNoneValue;  // the last of them
 };
 
 // What the operations reach: the callbacks, the two streams and the state, all owned by the caller.

@@ -215,7 +215,8 @@ TEST(HtmlConversion, FailuresOfItsOwnStepsFailTheConversion) {
         site.callbacks.faults.failTempAt = failAt;
         EXPECT_EQ(convertHtml(site.job, "C:\\site\\index.htm"), 2) << failAt;
     }
-    for (int failAt = 1; failAt <= 2; ++failAt) {
+    // The reader, its element stack and the table of queued pages.
+    for (int failAt = 1; failAt <= 3; ++failAt) {
         SiteFixture site;
         site.callbacks.faults.failAllocateAt = failAt;
         EXPECT_EQ(convertHtml(site.job, "C:\\site\\index.htm"), 2) << failAt;

@@ -45,9 +45,15 @@ struct StoredLink {
 
 class LinkFixture {
   public:
-    LinkFixture() {
+    // keepPageTable: the page table is kept from page to page in a block of the fixture's, as the
+    // HTML conversion keeps it; otherwise each page builds its own.
+    explicit LinkFixture(bool keepPageTable = false) {
         queueStream = callbacks().createTempFile(callbacks().context);
         linkStream = callbacks().createTempFile(callbacks().context);
+        if (keepPageTable) {
+            keptPageTable.resize(kPageTableCapacity);
+            state.pageTable = keptPageTable.data();
+        }
     }
     ~LinkFixture() {
         callbacks().closeFile(callbacks().context, linkStream);
@@ -142,6 +148,7 @@ class LinkFixture {
     FileObject queueStream = nullptr;
     FileObject linkStream = nullptr;
     PageQueueState state;
+    std::vector<PageTableEntry> keptPageTable;
     std::map<std::string, FakePage> site;
     std::vector<std::pair<std::string, uint32_t>> converted;
     uint32_t textPos = 0;

@@ -181,30 +181,74 @@ TEST(PageQueue, DepthLimitStopsAtTheFirstDeeperPage) {
     }
 }
 
+// Whether the page table is built for each page or kept from page to page, the capacity works
+// the same.
 TEST(PageQueue, BeyondTheTableCapacityLinksStayUnresolvedAndNamesQueueAgain) {
-    LinkFixture fixture;
-    FakePage& start = fixture.site["C:\\s\\start.htm"];
-    constexpr uint32_t kTargets = 8100;
-    for (uint32_t index = 0; index < kTargets; ++index) {
-        start.links.push_back({"p" + std::to_string(index) + ".htm", index, index + 1});
-    }
-    start.links.push_back({"p8050.htm", 9000, 9001});  // not in the table: queued a second time
-    start.links.push_back({"p5.htm", 9002, 9003});     // in the table: found, not queued again
-    start.textLength = 10000;
-    ASSERT_EQ(fixture.convert("C:\\s\\start.htm", 0), 1);
+    for (const bool keepPageTable : {false, true}) {
+        SCOPED_TRACE(keepPageTable ? "kept table" : "table per page");
+        LinkFixture fixture(keepPageTable);
+        FakePage& start = fixture.site["C:\\s\\start.htm"];
+        constexpr uint32_t kTargets = 8100;
+        for (uint32_t index = 0; index < kTargets; ++index) {
+            start.links.push_back({"p" + std::to_string(index) + ".htm", index, index + 1});
+        }
+        start.links.push_back({"p8050.htm", 9000, 9001});  // not in the table: queued again
+        start.links.push_back({"p5.htm", 9002, 9003});     // in the table: found, not queued
+        start.textLength = 10000;
+        ASSERT_EQ(fixture.convert("C:\\s\\start.htm", 0), 1);
 
-    EXPECT_EQ(fixture.state.pageCount, 1 + kTargets + 1);
-    const std::vector<StoredLink> links = fixture.storedLinks();
-    ASSERT_EQ(links.size(), kTargets + 2);
-    // The table holds the start page and the first 7999 targets; later targets stay unattached.
-    for (uint32_t index = 0; index < kTargets; ++index) {
-        ASSERT_EQ(links[index].resolved, index < 7999) << index;
+        EXPECT_EQ(fixture.state.pageCount, 1 + kTargets + 1);
+        const std::vector<StoredLink> links = fixture.storedLinks();
+        ASSERT_EQ(links.size(), kTargets + 2);
+        // The table holds the start page and the first 7999 targets; later targets stay
+        // unattached.
+        for (uint32_t index = 0; index < kTargets; ++index) {
+            ASSERT_EQ(links[index].resolved, index < 7999) << index;
+        }
+        EXPECT_FALSE(links[kTargets].resolved);
+        EXPECT_TRUE(links[kTargets + 1].resolved);
+        // Attached links to pages never converted resolve to none.
+        EXPECT_EQ(links[0].target, kNoneValue);
+        EXPECT_EQ(fixture.memory.liveAllocations(), 0);
     }
-    EXPECT_FALSE(links[kTargets].resolved);
-    EXPECT_TRUE(links[kTargets + 1].resolved);
-    // Attached links to pages never converted resolve to none.
-    EXPECT_EQ(links[0].target, kNoneValue);
-    EXPECT_EQ(fixture.memory.liveAllocations(), 0);
+}
+
+// A site whose pages link forwards, backwards and to themselves, under names in other cases and
+// with fragments, converted with the table kept from page to page and with a table built for each
+// page: the same queue and the same links. The kept table reads the queue once in all.
+TEST(PageQueue, KeptPageTableAnswersLikeOneBuiltForEachPage) {
+    const auto buildSite = [](LinkFixture& fixture) {
+        constexpr uint32_t kPages = 300;
+        for (uint32_t index = 0; index < kPages; ++index) {
+            FakePage& page = fixture.site["C:\\s\\p" + std::to_string(index) + ".htm"];
+            page.anchors = {{"top", 0}, {"end", 90}};
+            page.links = {
+                {"p" + std::to_string((index * 7 + 1) % kPages) + ".htm", 0, 5},
+                {"P" + std::to_string((index * 13 + 2) % kPages) + ".HTM#end", 10, 15},
+                {"p" + std::to_string(index / 2) + ".htm#top", 20, 25},
+                {"#end", 30, 35},
+                {"missing" + std::to_string(index % 5) + ".htm", 40, 45},
+            };
+        }
+    };
+    LinkFixture perPage(false);
+    LinkFixture kept(true);
+    buildSite(perPage);
+    buildSite(kept);
+    ASSERT_EQ(perPage.convert("C:\\s\\p0.htm", -1), 1);
+    ASSERT_EQ(kept.convert("C:\\s\\p0.htm", -1), 1);
+
+    EXPECT_GT(perPage.state.pageCount, 250u);
+    EXPECT_EQ(kept.queuedNames(), perPage.queuedNames());
+    EXPECT_EQ(kept.converted, perPage.converted);
+    const std::vector<StoredLink> keptLinks = kept.storedLinks();
+    const std::vector<StoredLink> perPageLinks = perPage.storedLinks();
+    ASSERT_EQ(keptLinks.size(), perPageLinks.size());
+    for (size_t i = 0; i < keptLinks.size(); ++i) {
+        EXPECT_EQ(keptLinks[i].target, perPageLinks[i].target) << i;
+        EXPECT_EQ(keptLinks[i].resolved, perPageLinks[i].resolved) << i;
+    }
+    EXPECT_LT(kept.memory.counts().read * 4, perPage.memory.counts().read);
 }
 
 }  // namespace
