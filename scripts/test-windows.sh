@@ -424,9 +424,51 @@ dialog_checks() {
     sed 's/^/        /' <<<"$probe_output"
 }
 
+# --- Quillon's legacy upgrade: CreateProcess, exit codes and the companions -------------------
+upgrade_checks() {
+    local windows_programs=$root/$build/quillon linux_programs=$root/$reference/quillon
+    local folder=$work/quillon/upgrade
+    mkdir -p "$folder/with-companions" "$folder/without-companions"
+    cp "$windows_programs/ferrand.exe" "$windows_programs/gostwick.exe" "$folder/with-companions/"
+    local place
+    for place in with-companions without-companions; do
+        cp "$root/quillon/fuzz/corpus/tavlo3/sample.pdb" "$folder/$place/tavlo3.pdb"
+    done
+    local chosen output
+    chosen=$(winepath -w "$folder/with-companions/tavlo3.pdb" 2>/dev/null)
+    output=$(cd "$folder/with-companions" && timeout 120 wine \
+        "$windows_programs/upgrade-probe.exe" "$chosen" 2>/dev/null | tr -d '\r')
+    expect_output "quillon: the upgrade runs ferrand.exe and gostwick.exe and reports success" \
+"message: Conversion of Tavlo 3.x format .pdb file: tavlo3.pdb complete.
+You should now use InstallApp to install the converted .pdb file back to your Palm unit.
+pdbPath: ${chosen%.pdb}Pro.pdb" "$output"
+    expect_output "quillon: the upgrade leaves the new database and deletes its working files" \
+        "ferrand.exe gostwick.exe tavlo3.pdb tavlo3Pro.pdb " \
+        "$(cd "$folder/with-companions" && ls | tr '\n' ' ')"
+    # The new database holds what ferrand.exe reads from the old one.
+    (cd "$folder/with-companions" &&
+        wine "$windows_programs/Quillon.exe" 2 tavlo3Pro.pdb upgraded.csv >/dev/null 2>&1 &&
+        "$linux_programs/ferrand.exe" 2 tavlo3.pdb exported.csv exported.ifo \
+            >/dev/null 2>&1) || true
+    if [ -s "$folder/with-companions/upgraded.csv" ] &&
+        cmp -s "$folder/with-companions/upgraded.csv" "$folder/with-companions/exported.csv"; then
+        pass "quillon: the upgraded database holds the old database's records"
+    else
+        fail "quillon: the upgraded database holds the old database's records" \
+            "its CSV differs from ferrand.exe's export on Linux"
+    fi
+
+    chosen=$(winepath -w "$folder/without-companions/tavlo3.pdb" 2>/dev/null)
+    output=$(cd "$folder/without-companions" && timeout 120 wine \
+        "$windows_programs/upgrade-probe.exe" "$chosen" 2>/dev/null | tr -d '\r' | head -n 1)
+    expect_output "quillon: without ferrand.exe in the current folder the upgrade says so" \
+        "message: Cannot locate the ferrand.exe application." "$output"
+}
+
 hollin_checks
 skerrit_checks
 quillon_checks
+upgrade_checks
 dialog_checks
 
 wineserver -w
