@@ -407,6 +407,7 @@ PYTHON
 }
 
 dialog_checks() {
+    local linux_programs_for_dialog=$root/$reference/quillon
     local name="quillon: main dialog under Xvfb (docs/quillon-dialog-windows.png)"
     if [ -z "${DISPLAY:-}" ]; then
         fail "$name" "no display: Xvfb is not installed or did not start"
@@ -420,6 +421,28 @@ dialog_checks() {
         pass "$name"
     else
         fail "$name" "$(grep -v '^ok' <<<"$probe_output" | tr '\n' ';')"
+    fi
+    sed 's/^/        /' <<<"$probe_output"
+
+    # Batch mode 1 with an empty name asks for one; the answer names the database as the name on
+    # the command line does on Linux.
+    name="quillon: batch mode asks for a missing database name in its dialog"
+    local folder=$work/quillon/name-request
+    mkdir -p "$folder/linux" "$folder/windows"
+    cp "$root/quillon/fuzz/corpus/csv/comma.csv" "$folder/linux/"
+    cp "$root/quillon/fuzz/corpus/csv/comma.csv" "$folder/windows/"
+    (cd "$folder/linux" && env -u DISPLAY "$linux_programs_for_dialog/Quillon" 1 comma.csv \
+        named.pdb "Typed Name" >/dev/null 2>&1) || true
+    status=0
+    probe_output=$(cd "$folder/windows" && timeout 120 wine \
+        "$root/$build/quillon/dialog-probe.exe" --name ' 1 comma.csv named.pdb ""' 'Typed Name' \
+        2>/dev/null | tr -d '\r') || status=$?
+    if [ $status -eq 0 ] && [ -s "$folder/windows/named.pdb" ] &&
+        cmp -s "$folder/linux/named.pdb" "$folder/windows/named.pdb"; then
+        pass "$name"
+    else
+        fail "$name" "$(grep -v '^ok' <<<"$probe_output" | tr '\n' ';') database $(cmp \
+            "$folder/linux/named.pdb" "$folder/windows/named.pdb" 2>&1 | head -n 1)"
     fi
     sed 's/^/        /' <<<"$probe_output"
 }

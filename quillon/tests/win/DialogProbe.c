@@ -6,6 +6,7 @@
  * item and the icon are not looked up from here.)
  *
  *   dialog-probe [picture.bmp]
+ *   dialog-probe --name ARGUMENTS NAME   batch mode that asks for the database name: answer NAME
  *
  * Prints one line per fact, "ok ..." or "FAILED ...", and exits 1 when anything failed. */
 #include <windows.h>
@@ -34,9 +35,9 @@ static HWND waitForWindow(const char* title, DWORD milliseconds) {
     return NULL;
 }
 
-static int startQuillon(PROCESS_INFORMATION* process) {
+static int startQuillon(PROCESS_INFORMATION* process, const char* arguments) {
     char path[MAX_PATH];
-    char commandLine[MAX_PATH + 2];
+    char commandLine[2 * MAX_PATH];
     STARTUPINFOA startup;
     char* lastSeparator;
     const DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
@@ -45,7 +46,7 @@ static int startQuillon(PROCESS_INFORMATION* process) {
         return 0;
     }
     strcpy(lastSeparator, "\\Quillon.exe");
-    snprintf(commandLine, sizeof commandLine, "\"%s\"", path);
+    snprintf(commandLine, sizeof commandLine, "\"%s\"%s", path, arguments);
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
     return CreateProcessA(path, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup, process) !=
@@ -111,11 +112,47 @@ static int savePicture(HWND window, const char* fileName) {
     return ok;
 }
 
+static int finish(PROCESS_INFORMATION* process, const char* what) {
+    DWORD exitCode = 1;
+    check(WaitForSingleObject(process->hProcess, 10000) == WAIT_OBJECT_0 &&
+              GetExitCodeProcess(process->hProcess, &exitCode) && exitCode == 0,
+          what, "");
+    if (exitCode != 0) {
+        TerminateProcess(process->hProcess, 1);
+    }
+    CloseHandle(process->hThread);
+    CloseHandle(process->hProcess);
+    return failures == 0 ? 0 : 1;
+}
+
+/* Batch mode 1 without a database name asks for one: the request is answered with `name`. */
+static int answerNameRequest(const char* arguments, const char* name) {
+    PROCESS_INFORMATION process;
+    HWND request, edit;
+    if (!startQuillon(&process, arguments)) {
+        check(0, "Quillon.exe started", "");
+        return 1;
+    }
+    request = waitForWindow("Dialog", 30000);
+    check(request != NULL, "database-name request \"Dialog\" shown", "");
+    if (request != NULL) {
+        checkControl(request, IDOK, "OK");
+        edit = GetDlgItem(request, 1005);
+        check(edit != NULL && SendMessageA(edit, EM_GETLIMITTEXT, 0, 0) == 30,
+              "edit box 1005 takes at most 30 characters", "");
+        SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)name);
+        PostMessageA(request, WM_COMMAND, IDOK, 0);
+    }
+    return finish(&process, "the conversion ends Quillon.exe with exit code 0");
+}
+
 int main(int argc, char** argv) {
     PROCESS_INFORMATION process;
     HWND dialog, about;
-    DWORD exitCode = 1;
-    if (!startQuillon(&process)) {
+    if (argc == 4 && strcmp(argv[1], "--name") == 0) {
+        return answerNameRequest(argv[2], argv[3]);
+    }
+    if (!startQuillon(&process, "")) {
         check(0, "Quillon.exe started", "");
         return 1;
     }
@@ -146,13 +183,5 @@ int main(int argc, char** argv) {
         }
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     }
-    check(WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0 &&
-              GetExitCodeProcess(process.hProcess, &exitCode) && exitCode == 0,
-          "\"Exit\" ends Quillon.exe with exit code 0", "");
-    if (exitCode != 0) {
-        TerminateProcess(process.hProcess, 1);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return failures == 0 ? 0 : 1;
+    return finish(&process, "\"Exit\" ends Quillon.exe with exit code 0");
 }
