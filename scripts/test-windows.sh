@@ -249,6 +249,19 @@ html-cycle|cycle.htm|'
         fi
     done <<<"$cases"
 
+    # The console output is Linux's, but for the CR LF that ends each line of a Windows console
+    # program's text output: the usage screen (which waits for Enter) and a whole conversion with
+    # its step lines and percentages.
+    local linux_text windows_text
+    linux_text=$(cd "$corpus" && printf '\n' | "$linux" 2>&1; echo "exit $?"
+        "$linux" -y -tS4 harbour-light.txt linux/console.pdb </dev/null 2>&1 | od -c)
+    windows_text=$(cd "$corpus" && printf '\n' | wine "$skerrit" 2>/dev/null | sed 's/\r$//'
+        echo "exit ${PIPESTATUS[1]}"
+        wine "$skerrit" -y -tS4 harbour-light.txt 'linux/console.pdb' </dev/null 2>/dev/null |
+            sed 's/\r$//' | od -c)
+    expect_output "skerrit: usage screen and conversion output are Linux's (apart from CR LF)" \
+        "$linux_text" "$windows_text"
+
     # Failures end with the same message and status on both platforms (Windows takes "/" too).
     local failing_cases='missing-source|nothere.txt|nothere.pdb
 missing-destination-folder|harbour-light.txt|nofolder/x.pdb'
