@@ -1,6 +1,13 @@
 // File, temporary-file and memory callbacks on POSIX descriptors. A temporary file is created
 // with mkstemp and unlinked at once: it is gone from the directory while still usable, so it
 // vanishes when closed and is not left behind when the process is killed.
+//
+// Temporary files gather small writes in a buffer of their own: the HTML reader writes its style
+// runs, block records and link records a few bytes at a time, and a system call for each made the
+// conversion of a large page several times slower. The buffer is written out before any read,
+// seek or close of that file, so the engine sees exactly the bytes it wrote; a failure to write
+// it out fails that read or seek (and every later call on the file), which is the point where the
+// lost bytes would have been needed.
 #if !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,19 +32,56 @@ namespace {
 // path limit, which the program keeps on every platform.
 constexpr std::size_t kTempDirectoryCapacity = 240;
 
+constexpr uint32_t kWriteBufferSize = 16384;
+
 struct ConsoleFile {
     int descriptor;
+    char* writeBuffer;  // temporary files only; null: every write goes straight to the file
+    uint32_t pending;   // bytes in writeBuffer not yet written to the file
+    bool failed;        // writing out the buffer failed: the file's contents are lost
 };
 
-int descriptorOf(FileObject file) {
-    return static_cast<ConsoleFile*>(file)->descriptor;
+ConsoleFile& consoleFile(FileObject file) {
+    return *static_cast<ConsoleFile*>(file);
 }
 
-FileObject wrapDescriptor(int descriptor) {
-    auto* file = new (std::nothrow) ConsoleFile{descriptor};
-    if (file == nullptr)
+int descriptorOf(FileObject file) {
+    return consoleFile(file).descriptor;
+}
+
+FileObject wrapDescriptor(int descriptor, bool buffered) {
+    char* buffer = buffered ? new (std::nothrow) char[kWriteBufferSize] : nullptr;
+    auto* file = buffered && buffer == nullptr ? nullptr
+                                               : new (std::nothrow)
+                                                     ConsoleFile{descriptor, buffer, 0, false};
+    if (file == nullptr) {
+        delete[] buffer;
         close(descriptor);
+    }
     return file;
+}
+
+// Writes all of the bytes, looping over short transfers and interruptions.
+bool writeAll(int descriptor, const char* bytes, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t put = write(descriptor, bytes + done, count - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// Writes the buffered bytes out; false (for good) once that has failed.
+bool writePending(ConsoleFile& file) {
+    if (file.pending > 0 && !file.failed) {
+        file.failed = !writeAll(file.descriptor, file.writeBuffer, file.pending);
+        file.pending = 0;
+    }
+    return !file.failed;
 }
 
 FileObject openFile(void* /*context*/, const char* path, int32_t mode) {
@@ -64,13 +108,17 @@ FileObject openFile(void* /*context*/, const char* path, int32_t mode) {
         close(descriptor);
         return nullptr;
     }
-    return wrapDescriptor(descriptor);
+    return wrapDescriptor(descriptor, false);
 }
 
 int32_t closeFile(void* /*context*/, FileObject file) {
-    close(descriptorOf(file));
-    delete static_cast<ConsoleFile*>(file);
-    return 1;
+    ConsoleFile& console = consoleFile(file);
+    // A temporary file vanishes on close; what it still held has been read back or is not wanted.
+    const bool written = writePending(console);
+    close(console.descriptor);
+    delete[] console.writeBuffer;
+    delete &console;
+    return written ? 1 : 0;
 }
 
 uint32_t seekFile(void* /*context*/, FileObject file, int32_t offset, int32_t origin) {
@@ -88,6 +136,8 @@ uint32_t seekFile(void* /*context*/, FileObject file, int32_t offset, int32_t or
         default:
             return kSeekFailed;
     }
+    if (!writePending(consoleFile(file)))
+        return kSeekFailed;
     const off_t position = lseek(descriptorOf(file), offset, whence);
     // Positions from 4 GiB - 1 on cannot be told apart from the failure answer.
     if (position < 0 || static_cast<uint64_t>(position) >= kSeekFailed)
@@ -98,6 +148,8 @@ uint32_t seekFile(void* /*context*/, FileObject file, int32_t offset, int32_t or
 // Reads and writes loop over short transfers and interruptions, so a count below the one asked
 // for means the end of the file, never a transient condition.
 int32_t readFile(void* /*context*/, FileObject file, uint32_t count, void* buffer) {
+    if (!writePending(consoleFile(file)))
+        return -1;
     const std::size_t wanted = std::min<std::size_t>(count, std::numeric_limits<int32_t>::max());
     std::size_t done = 0;
     while (done < wanted) {
@@ -115,18 +167,21 @@ int32_t readFile(void* /*context*/, FileObject file, uint32_t count, void* buffe
 }
 
 int32_t writeFile(void* /*context*/, FileObject file, uint32_t count, const void* buffer) {
+    ConsoleFile& console = consoleFile(file);
     const std::size_t wanted = std::min<std::size_t>(count, std::numeric_limits<int32_t>::max());
-    std::size_t done = 0;
-    while (done < wanted) {
-        const ssize_t put =
-            write(descriptorOf(file), static_cast<const char*>(buffer) + done, wanted - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
+    const auto* bytes = static_cast<const char*>(buffer);
+    if (console.writeBuffer != nullptr && wanted < kWriteBufferSize) {
+        if (console.pending + wanted > kWriteBufferSize && !writePending(console))
             return -1;
-        done += static_cast<std::size_t>(put);
+        if (console.failed)
+            return -1;
+        std::memcpy(console.writeBuffer + console.pending, bytes, wanted);
+        console.pending += static_cast<uint32_t>(wanted);
+        return static_cast<int32_t>(wanted);
     }
-    return static_cast<int32_t>(done);
+    if (!writePending(console) || !writeAll(console.descriptor, bytes, wanted))
+        return -1;
+    return static_cast<int32_t>(wanted);
 }
 
 FileObject createTempFile(void* /*context*/) {
@@ -143,7 +198,7 @@ FileObject createTempFile(void* /*context*/) {
     if (descriptor < 0)
         return nullptr;
     unlink(name.c_str());
-    return wrapDescriptor(descriptor);
+    return wrapDescriptor(descriptor, true);
 }
 
 void* allocate(void* /*context*/, uint32_t size) {

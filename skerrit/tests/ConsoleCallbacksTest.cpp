@@ -152,6 +152,36 @@ TEST_F(ConsoleCallbacksTest, TemporaryFilesLeaveNothingBehind) {
     }
 }
 
+// Temporary files hold small writes back; whatever comes next (a read, a seek from any origin,
+// a rewrite in the middle, a write larger than the buffer) must see the bytes in their places.
+TEST_F(ConsoleCallbacksTest, TemporaryFilesSeeEveryWriteInPlace) {
+    FileObject file = table_.createTempFile(table_.context);
+    ASSERT_NE(file, nullptr);
+    std::string expected;
+    for (int i = 0; i < 5000; ++i) {  // 60000 bytes in writes of 4 and 8, as the records go
+        const std::string record =
+            i % 2 == 0 ? "rec" + std::to_string(i % 10) : "record-" + std::to_string(i % 10);
+        ASSERT_EQ(write(file, record), static_cast<int32_t>(record.size()));
+        expected += record;
+    }
+    EXPECT_EQ(seek(file, 0, kSeekFromCurrent), expected.size());
+    EXPECT_EQ(seek(file, 6, kSeekFromStart), 6u);  // a record rewritten in place
+    EXPECT_EQ(write(file, "XYZ"), 3);
+    expected.replace(6, 3, "XYZ");
+    EXPECT_EQ(seek(file, 0, kSeekFromEnd), expected.size());
+    const std::string large(40000, 'L');  // beyond any buffer: written at once, after the rest
+    EXPECT_EQ(write(file, "tail"), 4);
+    EXPECT_EQ(write(file, large), 40000);
+    expected += "tail" + large;
+    EXPECT_EQ(seek(file, 0, kSeekFromStart), 0u);
+    int32_t got = 0;
+    EXPECT_EQ(read(file, 200000, &got), expected);
+    EXPECT_EQ(write(file, "after"), 5);  // at the end, where the read stopped
+    EXPECT_EQ(seek(file, -5, kSeekFromEnd), expected.size());
+    EXPECT_EQ(read(file, 10, &got), "after");
+    close(file);
+}
+
 TEST_F(ConsoleCallbacksTest, MemoryAndSilentProgress) {
     void* block = table_.allocate(table_.context, 100);
     ASSERT_NE(block, nullptr);
