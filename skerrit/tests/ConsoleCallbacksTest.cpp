@@ -179,6 +179,23 @@ TEST_F(ConsoleCallbacksTest, TemporaryFilesSeeEveryWriteInPlace) {
     EXPECT_EQ(write(file, "after"), 5);  // at the end, where the read stopped
     EXPECT_EQ(seek(file, -5, kSeekFromEnd), expected.size());
     EXPECT_EQ(read(file, 10, &got), "after");
+    expected += "after";
+
+    // Small reads through the file, a write into bytes just read, and the same bytes read again.
+    EXPECT_EQ(seek(file, 0, kSeekFromStart), 0u);
+    std::string pieces;
+    for (int i = 0; i < 20; ++i)
+        pieces += read(file, 60, &got);
+    EXPECT_EQ(pieces, expected.substr(0, 1200));
+    EXPECT_EQ(seek(file, 100, kSeekFromStart), 100u);
+    EXPECT_EQ(write(file, "QQ"), 2);
+    expected.replace(100, 2, "QQ");
+    EXPECT_EQ(seek(file, -4, kSeekFromCurrent), 98u);
+    EXPECT_EQ(read(file, 6, &got), expected.substr(98, 6));
+    EXPECT_EQ(seek(file, 0, kSeekFromStart), 0u);
+    EXPECT_EQ(read(file, 200000, &got), expected);
+    EXPECT_EQ(read(file, 10, &got), "");  // the end
+    EXPECT_EQ(got, 0);
     close(file);
 }
 
