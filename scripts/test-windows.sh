@@ -3,7 +3,7 @@
 # and runs the Windows programs in one 32-bit Wine prefix made for this run. Each check prints
 # "ok" or "FAILED" with its name and what differed; the script fails when any check failed.
 #
-#   scripts/test-windows.sh [build-dir]      (default build/windows)
+#   scripts/test-windows.sh [build-dir]      (default build/windows; JOBS=n for the builds)
 #
 # The Linux build for the comparisons is built in build/windows-linux-reference (optimised, without
 # tests). scripts/setup-windows.sh installs mingw-w64 and Wine.
@@ -12,8 +12,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
 build=${1:-build/windows}
 reference=build/windows-linux-reference
-jobs=$(nproc)
-[ "$jobs" -gt 2 ] || jobs=2
+jobs=${JOBS:-$(nproc)}
 
 cmake --preset windows -B "$build" >/dev/null
 cmake --build "$build" -j"$jobs"
