@@ -159,6 +159,18 @@ user 2 name -3 "" subdir -3 "" magic -3' "$(run_wine "$probe" list)"
         >/dev/null 2>&1
     expect_output "hollin: with both vendor keys the U.S. Robotics key is used" \
         "core 0 \"C:\\Robotics\"" "$(run_wine "$probe" list | head -n 1)"
+
+    # A value is read only when it fits its field with its NUL: 255 characters of a data folder
+    # are read, 256 are not.
+    local long_path
+    long_path="C:\\$(printf 'a%.0s' $(seq 1 252))"
+    local robotics='HKCU\Software\U.S. Robotics\Pilot Desktop\Core'
+    wine reg add "$robotics" /v Path /d "$long_path" /f >/dev/null 2>&1
+    expect_output "hollin: a data folder of 255 characters is read" "core 0 \"$long_path\"" \
+        "$(run_wine "$probe" list | head -n 1)"
+    wine reg add "$robotics" /v Path /d "${long_path}a" /f >/dev/null 2>&1
+    expect_output "hollin: a data folder of 256 characters is not read" 'core 0 ""' \
+        "$(run_wine "$probe" list | head -n 1)"
 }
 
 # --- Skerrit.exe ----------------------------------------------------------------------------
