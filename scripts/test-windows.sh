@@ -447,6 +447,29 @@ dialog_checks() {
     fi
     sed 's/^/        /' <<<"$probe_output"
 
+    # Buttons 1000 and 1001 with the semicolon chosen, through the file-open dialog and the name
+    # request: the database comes back as the Linux batch mode rebuilds it from a comma CSV.
+    name="quillon: PDB to CSV and back through the dialog's buttons with the semicolon"
+    local trip=$work/quillon/round-trip
+    mkdir -p "$trip/linux" "$trip/windows"
+    cp "$root/quillon/fuzz/corpus/database/rich.pdb" "$trip/linux/"
+    cp "$root/quillon/fuzz/corpus/database/rich.pdb" "$trip/windows/"
+    (cd "$trip/linux" && env -u DISPLAY "$linux_programs_for_dialog/Quillon" 2 rich.pdb \
+        rich.csv rich.ifo && env -u DISPLAY "$linux_programs_for_dialog/Quillon" 1 rich.csv \
+        rebuilt.pdb "Round Trip" rich.ifo) >/dev/null 2>&1 || true
+    status=0
+    probe_output=$(cd "$trip/windows" && timeout 120 wine \
+        "$root/$build/quillon/dialog-probe.exe" --round-trip "$(winepath -w rich.pdb 2>/dev/null)" \
+        "$(winepath -w rich.csv 2>/dev/null)" "Round Trip" 2>/dev/null | tr -d '\r') || status=$?
+    if [ $status -eq 0 ] && grep -q '^"Name";' "$trip/windows/rich.csv" &&
+        cmp -s "$trip/linux/rebuilt.pdb" "$trip/windows/rich.pdb" &&
+        cmp -s "$trip/linux/rich.ifo" "$trip/windows/rich.ifo"; then
+        pass "$name"
+    else
+        fail "$name" "$(grep -v '^ok' <<<"$probe_output" | tr '\n' ';')"
+    fi
+    sed 's/^/        /' <<<"$probe_output"
+
     # Batch mode 1 with an empty name asks for one; the answer names the database as the name on
     # the command line does on Linux.
     name="quillon: batch mode asks for a missing database name in its dialog"

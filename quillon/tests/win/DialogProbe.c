@@ -7,6 +7,7 @@
  *
  *   dialog-probe [picture.bmp]
  *   dialog-probe --name ARGUMENTS NAME   batch mode that asks for the database name: answer NAME
+ *   dialog-probe --round-trip PDB CSV NAME   buttons 1000 then 1001 with the semicolon chosen
  *
  * Prints one line per fact, "ok ..." or "FAILED ...", and exits 1 when anything failed. */
 #include <windows.h>
@@ -146,11 +147,101 @@ static int answerNameRequest(const char* arguments, const char* name) {
     return finish(&process, "the conversion ends Quillon.exe with exit code 0");
 }
 
+/* Waits until the dialog's thread takes messages again, that is, until a handler has returned. */
+static int waitUntilIdle(HWND window, UINT milliseconds) {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, milliseconds, &answer) != 0;
+}
+
+/* Answers the file-open dialog that `button` opens with `fileName`. */
+static int chooseFile(HWND dialog, int button, const char* fileName) {
+    HWND open, nameBox;
+    PostMessageA(dialog, WM_COMMAND, (WPARAM)button, 0);
+    open = waitForWindow("Open", 20000);
+    if (open == NULL) {
+        return 0;
+    }
+    /* The file-name box: a combo box (1148) in the Explorer-style dialog, an edit box (1152) in
+     * the older one. */
+    nameBox = GetDlgItem(open, 1148);
+    if (nameBox == NULL) {
+        nameBox = GetDlgItem(open, 1152);
+    }
+    if (nameBox == NULL) {
+        return 0;
+    }
+    SendMessageA(nameBox, WM_SETTEXT, 0, (LPARAM)fileName);
+    PostMessageA(open, WM_COMMAND, IDOK, 0);
+    return 1;
+}
+
+/* Waits for a message box of Quillon, prints what it says and closes it; 0 when none came. */
+static int awaitMessageBox(DWORD milliseconds) {
+    char text[512] = "";
+    HWND box = NULL;
+    HWND label;
+    DWORD waited;
+    for (waited = 0; box == NULL && waited < milliseconds; waited += 100) {
+        box = FindWindowA("#32770", "Quillon");
+        if (box == NULL) {
+            Sleep(100);
+        }
+    }
+    if (box == NULL) {
+        return 0;
+    }
+    label = GetDlgItem(box, 0xFFFF);
+    if (label != NULL) {
+        GetWindowTextA(label, text, sizeof text);
+    }
+    printf("message box: %s\n", text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    while (IsWindow(box) && waited < milliseconds + 5000) {
+        Sleep(100);
+        waited += 100;
+    }
+    return 1;
+}
+
+/* Database to CSV and back with the semicolon chosen, through the buttons and the file-open
+ * dialog, answering the database-name request with `name`. */
+static int roundTrip(const char* databaseFile, const char* csvFile, const char* name) {
+    PROCESS_INFORMATION process;
+    HWND dialog, request;
+    if (!startQuillon(&process, "")) {
+        check(0, "Quillon.exe started", "");
+        return 1;
+    }
+    dialog = waitForWindow("Tavlo Pro Converter 1.0e", 30000);
+    check(dialog != NULL, "main dialog shown", "");
+    if (dialog != NULL) {
+        SendMessageA(GetDlgItem(dialog, 1004), BM_CLICK, 0, 0);
+        check(chooseFile(dialog, 1000, databaseFile), "button 1000 offers the file-open dialog",
+              databaseFile);
+        check(awaitMessageBox(30000), "the conversion to CSV reports its outcome", "");
+        check(chooseFile(dialog, 1001, csvFile), "button 1001 offers the file-open dialog",
+              csvFile);
+        request = waitForWindow("Dialog", 20000);
+        check(request != NULL, "the database name is asked for", "");
+        if (request != NULL) {
+            SendMessageA(GetDlgItem(request, 1005), WM_SETTEXT, 0, (LPARAM)name);
+            PostMessageA(request, WM_COMMAND, IDOK, 0);
+        }
+        check(awaitMessageBox(30000), "the conversion to the database reports its outcome", "");
+        waitUntilIdle(dialog, 10000);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    }
+    return finish(&process, "\"Exit\" ends Quillon.exe with exit code 0");
+}
+
 int main(int argc, char** argv) {
     PROCESS_INFORMATION process;
     HWND dialog, about;
     if (argc == 4 && strcmp(argv[1], "--name") == 0) {
         return answerNameRequest(argv[2], argv[3]);
+    }
+    if (argc == 5 && strcmp(argv[1], "--round-trip") == 0) {
+        return roundTrip(argv[2], argv[3], argv[4]);
     }
     if (!startQuillon(&process, "")) {
         check(0, "Quillon.exe started", "");
