@@ -470,6 +470,24 @@ dialog_checks() {
     fi
     sed 's/^/        /' <<<"$probe_output"
 
+    # Button 1006: the upgrade started from the dialog, with the companions in the current folder.
+    name="quillon: button 1006 upgrades a Tavlo 3.x database through ferrand.exe and gostwick.exe"
+    local upgrade=$work/quillon/upgrade-button
+    mkdir -p "$upgrade"
+    cp "$root/$build/quillon/ferrand.exe" "$root/$build/quillon/gostwick.exe" "$upgrade/"
+    cp "$root/quillon/fuzz/corpus/tavlo3/sample.pdb" "$upgrade/tavlo3.pdb"
+    status=0
+    probe_output=$(cd "$upgrade" && timeout 120 wine "$root/$build/quillon/dialog-probe.exe" \
+        --upgrade "$(winepath -w tavlo3.pdb 2>/dev/null)" 2>/dev/null | tr -d '\r') || status=$?
+    local completed='^message box: Conversion of Tavlo 3.x format .pdb file: tavlo3.pdb complete.'
+    if [ $status -eq 0 ] && grep -q "$completed" <<<"$probe_output" &&
+        [ -s "$upgrade/tavlo3Pro.pdb" ] && [ ! -e "$upgrade/tavlo3.csv" ]; then
+        pass "$name"
+    else
+        fail "$name" "$(grep -v '^ok' <<<"$probe_output" | tr '\n' ';')"
+    fi
+    sed 's/^/        /' <<<"$probe_output"
+
     # Batch mode 1 with an empty name asks for one; the answer names the database as the name on
     # the command line does on Linux.
     name="quillon: batch mode asks for a missing database name in its dialog"

@@ -8,6 +8,8 @@
  *   dialog-probe [picture.bmp]
  *   dialog-probe --name ARGUMENTS NAME   batch mode that asks for the database name: answer NAME
  *   dialog-probe --round-trip PDB CSV NAME   buttons 1000 then 1001 with the semicolon chosen
+ *   dialog-probe --upgrade PDB               button 1006 (ferrand.exe and gostwick.exe in the
+ *                                            current folder)
  *
  * Prints one line per fact, "ok ..." or "FAILED ...", and exits 1 when anything failed. */
 #include <windows.h>
@@ -234,11 +236,34 @@ static int roundTrip(const char* databaseFile, const char* csvFile, const char* 
     return finish(&process, "\"Exit\" ends Quillon.exe with exit code 0");
 }
 
+/* Button 1006 with `databaseFile` chosen: the upgrade's closing message is printed. */
+static int upgradeThroughButton(const char* databaseFile) {
+    PROCESS_INFORMATION process;
+    HWND dialog;
+    if (!startQuillon(&process, "")) {
+        check(0, "Quillon.exe started", "");
+        return 1;
+    }
+    dialog = waitForWindow("Tavlo Pro Converter 1.0e", 30000);
+    check(dialog != NULL, "main dialog shown", "");
+    if (dialog != NULL) {
+        check(chooseFile(dialog, 1006, databaseFile), "button 1006 offers the file-open dialog",
+              databaseFile);
+        check(awaitMessageBox(60000), "the upgrade reports its outcome", "");
+        waitUntilIdle(dialog, 10000);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    }
+    return finish(&process, "\"Exit\" ends Quillon.exe with exit code 0");
+}
+
 int main(int argc, char** argv) {
     PROCESS_INFORMATION process;
     HWND dialog, about;
     if (argc == 4 && strcmp(argv[1], "--name") == 0) {
         return answerNameRequest(argv[2], argv[3]);
+    }
+    if (argc == 3 && strcmp(argv[1], "--upgrade") == 0) {
+        return upgradeThroughButton(argv[2]);
     }
     if (argc == 5 && strcmp(argv[1], "--round-trip") == 0) {
         return roundTrip(argv[2], argv[3], argv[4]);
