@@ -1,5 +1,6 @@
 // Replays fuzzer inputs without libFuzzer: every file named on the command line, or every file in
-// a named directory, is fed once to the fuzz entry point. A crash or sanitizer report fails the run.
+// a named directory, is fed once to the fuzz entry point. A crash or sanitizer report fails the
+// run.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>

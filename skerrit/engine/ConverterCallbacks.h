@@ -11,9 +11,9 @@ namespace skerrit {
 using FileObject = void*;
 
 enum OpenMode : int32_t {
-    kOpenRead = 0,          // existing file, read access, others may read it too
-    kOpenCreate = 1,        // create or truncate, read and write, not shared
-    kOpenReadWrite = 2,     // open or create, read and write, not shared
+    kOpenRead = 0,       // existing file, read access, others may read it too
+    kOpenCreate = 1,     // create or truncate, read and write, not shared
+    kOpenReadWrite = 2,  // open or create, read and write, not shared
 };
 
 enum SeekOrigin : int32_t {

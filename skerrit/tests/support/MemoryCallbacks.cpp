@@ -11,17 +11,23 @@ struct MemoryCallbacks::OpenFile {
     uint64_t position = 0;
 };
 
-Bytes toBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes toBytes(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
 
-std::string toText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string toText(const Bytes& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 MemoryCallbacks::MemoryCallbacks()
-    : table_{this,          &openFileSlot,       &closeFileSlot, &seekFileSlot, &readFileSlot,
+    : table_{this,           &openFileSlot,       &closeFileSlot, &seekFileSlot, &readFileSlot,
              &writeFileSlot, &createTempFileSlot, &allocateSlot,  &releaseSlot,  &progressSlot} {}
 
 MemoryCallbacks::~MemoryCallbacks() {
-    for (OpenFile* file : openObjects_) delete file;
-    for (auto& [block, size] : allocations_) std::free(block);
+    for (OpenFile* file : openObjects_)
+        delete file;
+    for (auto& [block, size] : allocations_)
+        std::free(block);
 }
 
 void MemoryCallbacks::addFile(const std::string& path, Bytes bytes) {
@@ -32,11 +38,14 @@ void MemoryCallbacks::addFile(const std::string& path, std::string_view text) {
     addFile(path, toBytes(text));
 }
 
-bool MemoryCallbacks::hasFile(const std::string& path) const { return files_.count(path) != 0; }
+bool MemoryCallbacks::hasFile(const std::string& path) const {
+    return files_.count(path) != 0;
+}
 
 const Bytes& MemoryCallbacks::file(const std::string& path) const {
     auto found = files_.find(path);
-    if (found == files_.end()) throw std::out_of_range("no such memory file: " + path);
+    if (found == files_.end())
+        throw std::out_of_range("no such memory file: " + path);
     return *found->second;
 }
 
@@ -52,13 +61,16 @@ MemoryCallbacks::OpenFile* MemoryCallbacks::find(FileObject file) {
 FileObject MemoryCallbacks::openFileSlot(void* context, const char* path, int32_t mode) {
     auto& self = *static_cast<MemoryCallbacks*>(context);
     ++self.counts_.open;
-    if (self.counts_.open == self.faults.failOpenAt) return nullptr;
-    if (path == nullptr || self.refusedPaths_.count(path) != 0) return nullptr;
+    if (self.counts_.open == self.faults.failOpenAt)
+        return nullptr;
+    if (path == nullptr || self.refusedPaths_.count(path) != 0)
+        return nullptr;
     auto found = self.files_.find(path);
     std::shared_ptr<Bytes> bytes;
     switch (mode) {
         case kOpenRead:
-            if (found == self.files_.end()) return nullptr;
+            if (found == self.files_.end())
+                return nullptr;
             bytes = found->second;
             break;
         case kOpenCreate:
@@ -85,7 +97,8 @@ int32_t MemoryCallbacks::closeFileSlot(void* context, FileObject file) {
     auto& self = *static_cast<MemoryCallbacks*>(context);
     ++self.counts_.close;
     OpenFile* open = self.find(file);
-    if (open == nullptr) return 0;
+    if (open == nullptr)
+        return 0;
     self.openObjects_.erase(open);
     delete open;
     return self.counts_.close == self.faults.failCloseAt ? 0 : 1;
@@ -96,16 +109,25 @@ uint32_t MemoryCallbacks::seekFileSlot(void* context, FileObject file, int32_t o
     auto& self = *static_cast<MemoryCallbacks*>(context);
     ++self.counts_.seek;
     OpenFile* open = self.find(file);
-    if (open == nullptr || self.counts_.seek == self.faults.failSeekAt) return kSeekFailed;
+    if (open == nullptr || self.counts_.seek == self.faults.failSeekAt)
+        return kSeekFailed;
     int64_t base = 0;
     switch (origin) {
-        case kSeekFromStart: base = 0; break;
-        case kSeekFromCurrent: base = static_cast<int64_t>(open->position); break;
-        case kSeekFromEnd: base = static_cast<int64_t>(open->bytes->size()); break;
-        default: return kSeekFailed;
+        case kSeekFromStart:
+            base = 0;
+            break;
+        case kSeekFromCurrent:
+            base = static_cast<int64_t>(open->position);
+            break;
+        case kSeekFromEnd:
+            base = static_cast<int64_t>(open->bytes->size());
+            break;
+        default:
+            return kSeekFailed;
     }
     const int64_t target = base + offset;
-    if (target < 0 || target >= int64_t{kSeekFailed}) return kSeekFailed;
+    if (target < 0 || target >= int64_t{kSeekFailed})
+        return kSeekFailed;
     open->position = static_cast<uint64_t>(target);
     return static_cast<uint32_t>(target);
 }
@@ -115,11 +137,13 @@ int32_t MemoryCallbacks::readFileSlot(void* context, FileObject file, uint32_t c
     auto& self = *static_cast<MemoryCallbacks*>(context);
     ++self.counts_.read;
     OpenFile* open = self.find(file);
-    if (open == nullptr || self.counts_.read == self.faults.failReadAt) return -1;
+    if (open == nullptr || self.counts_.read == self.faults.failReadAt)
+        return -1;
     const uint64_t size = open->bytes->size();
     const uint64_t available = open->position < size ? size - open->position : 0;
     const uint64_t taken = count < available ? count : available;
-    if (taken > 0) std::memcpy(buffer, open->bytes->data() + open->position, taken);
+    if (taken > 0)
+        std::memcpy(buffer, open->bytes->data() + open->position, taken);
     open->position += taken;
     return static_cast<int32_t>(taken);
 }
@@ -129,11 +153,14 @@ int32_t MemoryCallbacks::writeFileSlot(void* context, FileObject file, uint32_t 
     auto& self = *static_cast<MemoryCallbacks*>(context);
     ++self.counts_.write;
     OpenFile* open = self.find(file);
-    if (open == nullptr || self.counts_.write == self.faults.failWriteAt) return -1;
+    if (open == nullptr || self.counts_.write == self.faults.failWriteAt)
+        return -1;
     Bytes& bytes = *open->bytes;
     const uint64_t end = open->position + count;
-    if (bytes.size() < end) bytes.resize(end, 0);
-    if (count > 0) std::memcpy(bytes.data() + open->position, buffer, count);
+    if (bytes.size() < end)
+        bytes.resize(end, 0);
+    if (count > 0)
+        std::memcpy(bytes.data() + open->position, buffer, count);
     open->position = end;
     return static_cast<int32_t>(count);
 }
@@ -141,7 +168,8 @@ int32_t MemoryCallbacks::writeFileSlot(void* context, FileObject file, uint32_t 
 FileObject MemoryCallbacks::createTempFileSlot(void* context) {
     auto& self = *static_cast<MemoryCallbacks*>(context);
     ++self.counts_.temp;
-    if (self.counts_.temp == self.faults.failTempAt) return nullptr;
+    if (self.counts_.temp == self.faults.failTempAt)
+        return nullptr;
     auto* file = new OpenFile{std::make_shared<Bytes>(), 0};
     self.openObjects_.insert(file);
     return file;
@@ -150,9 +178,11 @@ FileObject MemoryCallbacks::createTempFileSlot(void* context) {
 void* MemoryCallbacks::allocateSlot(void* context, uint32_t size) {
     auto& self = *static_cast<MemoryCallbacks*>(context);
     ++self.counts_.allocate;
-    if (self.counts_.allocate == self.faults.failAllocateAt) return nullptr;
+    if (self.counts_.allocate == self.faults.failAllocateAt)
+        return nullptr;
     void* block = std::malloc(size == 0 ? 1 : size);
-    if (block != nullptr) self.allocations_[block] = size;
+    if (block != nullptr)
+        self.allocations_[block] = size;
     return block;
 }
 
@@ -173,8 +203,10 @@ int32_t MemoryCallbacks::progressSlot(void* context, int32_t code, const void* d
     auto& self = *static_cast<MemoryCallbacks*>(context);
     ++self.counts_.progress;
     ProgressEvent event{code, {}, -1};
-    if (code == 6 && data != nullptr) event.pageName = static_cast<const char*>(data);
-    if (code == 7 && data != nullptr) std::memcpy(&event.percent, data, sizeof event.percent);
+    if (code == 6 && data != nullptr)
+        event.pageName = static_cast<const char*>(data);
+    if (code == 7 && data != nullptr)
+        std::memcpy(&event.percent, data, sizeof event.percent);
     self.progressEvents_.push_back(event);
     return self.counts_.progress == self.faults.stopProgressAt ? 0 : 1;
 }

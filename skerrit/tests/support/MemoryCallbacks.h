@@ -29,7 +29,7 @@ struct ProgressEvent {
 };
 
 class MemoryCallbacks {
-public:
+  public:
     // 1-based number of the call of each kind that fails; 0 = none fails.
     struct Faults {
         int failOpenAt = 0;
@@ -84,7 +84,7 @@ public:
 
     struct OpenFile;
 
-private:
+  private:
     static FileObject openFileSlot(void* context, const char* path, int32_t mode);
     static int32_t closeFileSlot(void* context, FileObject file);
     static uint32_t seekFileSlot(void* context, FileObject file, int32_t offset, int32_t origin);
