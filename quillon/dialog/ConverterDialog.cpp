@@ -11,14 +11,11 @@
 #include "dialog/DialogUnits.h"
 #include "dialog/DialogWindowFlags.h"
 #include "dialog/ProgramIcon.h"
-#include "ui/DerivedPaths.h"
+#include "ui/DialogActions.h"
 
 namespace quillon {
 
 namespace {
-
-constexpr const char* kPdbFilter = "PDB Files (*.pdb)|*.pdb||";
-constexpr const char* kCsvFilter = "CSV Files (*.csv)|*.csv||";
 
 QPushButton* addButton(QWidget* parent, const char* name, const char* text, QRect geometry) {
     auto* button = new QPushButton(QString::fromLatin1(text), parent);
@@ -92,27 +89,18 @@ void ConverterDialog::readControls() {
 
 void ConverterDialog::convertPdbToCsv() {
     readControls();
-    const std::optional<std::string> chosen = ui_.chooseFileToOpen(kPdbFilter);
-    if (!chosen) {
+    if (!PrepareDatabaseToCsv(job_, ui_)) {
         return;
     }
-    job_.pdbPath = *chosen;
-    job_.csvPath = withExtension(job_.pdbPath, "csv");
-    job_.infoPath = withExtension(job_.pdbPath, "ifo");
     const BusyCursor busy;
     static_cast<void>(ConvertPdbToCsv(job_, ui_));
 }
 
 void ConverterDialog::convertCsvToPdb() {
     readControls();
-    const std::optional<std::string> chosen = ui_.chooseFileToOpen(kCsvFilter);
-    if (!chosen) {
+    if (!PrepareCsvToDatabase(job_, ui_)) {
         return;
     }
-    job_.csvPath = *chosen;
-    job_.databaseName.clear();
-    job_.pdbPath = withExtension(job_.csvPath, "pdb");
-    job_.infoPath = withExtension(job_.csvPath, "ifo");
     const BusyCursor busy;
     static_cast<void>(ConvertCsvToPdb(job_, ui_));
 }

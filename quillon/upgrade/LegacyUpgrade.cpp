@@ -8,6 +8,7 @@
 #include "database/Files.h"
 #include "database/TavloLayout.h"
 #include "ui/DerivedPaths.h"
+#include "ui/DialogActions.h"
 #include "upgrade/InfoFileRewrite.h"
 
 namespace quillon {
@@ -85,7 +86,7 @@ void LegacyUpgrade::locatePrograms() {
 
 void LegacyUpgrade::run(DatabaseJob& job, UserInterface& ui) {
     locatePrograms();
-    const std::optional<std::string> chosen = ui.chooseFileToOpen("PDB Files (*.pdb)|*.pdb||");
+    const std::optional<std::string> chosen = ui.chooseFileToOpen(kPdbFilter);
     if (!chosen) {
         return;
     }

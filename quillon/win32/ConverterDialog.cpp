@@ -4,15 +4,12 @@
 
 #include "convert/CsvToPdb.h"
 #include "convert/PdbToCsv.h"
-#include "ui/DerivedPaths.h"
+#include "ui/DialogActions.h"
 #include "win32/Resources.h"
 
 namespace quillon {
 
 namespace {
-
-constexpr const char* kPdbFilter = "PDB Files (*.pdb)|*.pdb||";
-constexpr const char* kCsvFilter = "CSV Files (*.csv)|*.csv||";
 
 // The conversions run on the dialog's thread; the wait cursor shows that it is busy.
 class WaitCursor {
@@ -135,27 +132,18 @@ void Win32ConverterDialog::readControls() {
 
 void Win32ConverterDialog::convertPdbToCsv() {
     readControls();
-    const std::optional<std::string> chosen = ui_.chooseFileToOpen(kPdbFilter);
-    if (!chosen) {
+    if (!PrepareDatabaseToCsv(job_, ui_)) {
         return;
     }
-    job_.pdbPath = *chosen;
-    job_.csvPath = withExtension(job_.pdbPath, "csv");
-    job_.infoPath = withExtension(job_.pdbPath, "ifo");
     const WaitCursor busy;
     static_cast<void>(ConvertPdbToCsv(job_, ui_));
 }
 
 void Win32ConverterDialog::convertCsvToPdb() {
     readControls();
-    const std::optional<std::string> chosen = ui_.chooseFileToOpen(kCsvFilter);
-    if (!chosen) {
+    if (!PrepareCsvToDatabase(job_, ui_)) {
         return;
     }
-    job_.csvPath = *chosen;
-    job_.databaseName.clear();
-    job_.pdbPath = withExtension(job_.csvPath, "pdb");
-    job_.infoPath = withExtension(job_.csvPath, "ifo");
     const WaitCursor busy;
     static_cast<void>(ConvertCsvToPdb(job_, ui_));
 }
