@@ -171,6 +171,105 @@ user 2 name -3 "" subdir -3 "" magic -3' "$(run_wine "$probe" list)"
     wine reg add "$robotics" /v Path /d "${long_path}a" /f >/dev/null 2>&1
     expect_output "hollin: a data folder of 256 characters is not read" 'core 0 ""' \
         "$(run_wine "$probe" list | head -n 1)"
+
+    hollin_install_safety_checks "$probe" "$palm"
+}
+
+# --- Hollin.dll: failed installs change nothing; installs wait for one another ---------------
+# Runs after hollin_checks has made the two users of the Palm Computing key and queued book.pdb
+# for user 0.
+hollin_install_safety_checks() {
+    local probe=$1 palm=$2
+    local installs=$drive_c/Palm/SmithJ/Install
+    wine reg delete 'HKCU\Software\U.S. Robotics' /f >/dev/null 2>&1 || true
+    mkdir -p "$drive_c/tmp/other"
+    printf 'another book of that name' >"$drive_c/tmp/other/book.pdb"
+
+    local name="hollin: without the HotSync Manager key an install gives -5 and places nothing"
+    wine reg delete "$palm\\HotSync Manager" /f >/dev/null 2>&1 || true
+    local results
+    results=$(run_wine "$probe" install 0 'C:\tmp\other\book.pdb'
+        run_wine "$probe" install 1 'C:\tmp\book.pdb')
+    if [ "$results" == $'install -5\ninstall -5' ] &&
+        cmp -s "$drive_c/tmp/book.pdb" "$installs/book.pdb" &&
+        [ "$(ls -A "$installs")" == book.pdb ] && [ ! -e "$drive_c/Palm/JonesT/Install" ]; then
+        pass "$name"
+    else
+        fail "$name" "results '${results//$'\n'/, }'; SmithJ\\Install: $(ls -A "$installs" |
+            tr '\n' ' ')JonesT\\Install $([ -e "$drive_c/Palm/JonesT/Install" ] && echo made ||
+            echo absent)"
+    fi
+
+    # Wine shows a Unix symbolic link as a link, so Windows' check of where the folder really is
+    # sees one leading outside the data folder.
+    wine reg add "$palm\\HotSync Manager" /f >/dev/null 2>&1
+    local outside=$work/hollin-outside link=$drive_c/Palm/JonesT/Install
+    mkdir -p "$outside" "$drive_c/Palm/Queue"
+    ln -s "$outside" "$link"
+    name="hollin: an Install folder linked outside the data folder gives -4 and writes nothing"
+    results=$(run_wine "$probe" install 1 'C:\tmp\book.pdb')
+    if [ "$results" == "install -4" ] && [ -z "$(ls -A "$outside")" ]; then
+        pass "$name"
+    else
+        fail "$name" "result '$results', outside: $(ls -A "$outside" | tr '\n' ' ')"
+    fi
+    rm "$link"
+    ln -s ../Queue "$link"
+    name="hollin: an Install folder linked to a folder inside the data folder is used"
+    results=$(run_wine "$probe" install 1 'C:\tmp\book.pdb')
+    if [ "$results" == "install 0" ] &&
+        cmp -s "$drive_c/tmp/book.pdb" "$drive_c/Palm/Queue/book.pdb"; then
+        pass "$name"
+    else
+        fail "$name" "result '$results', Queue: $(ls -A "$drive_c/Palm/Queue" | tr '\n' ' ')"
+    fi
+    rm "$link"
+
+    # Two installs at once for two users, a few rounds: both succeed and both flags are set.
+    name="hollin: two installs at once for two users both set their flags"
+    local round outcome problems=()
+    for round in 1 2 3 4 5 6; do
+        wine reg delete "$palm\\HotSync Manager" /f >/dev/null 2>&1 || true
+        wine reg add "$palm\\HotSync Manager" /f >/dev/null 2>&1
+        run_wine "$probe" install 0 'C:\tmp\book.pdb' >"$work/hollin-install-0" &
+        local first=$!
+        run_wine "$probe" install 1 'C:\tmp\book.pdb' >"$work/hollin-install-1" &
+        wait $first $!
+        outcome="$(cat "$work/hollin-install-0" "$work/hollin-install-1" | tr '\n' ' ')"
+        outcome+="$(run_wine reg query "$palm\\HotSync Manager" | grep -c 'REG_DWORD *0x1$' ||
+            true)"
+        [ "$outcome" == "install 0 install 0 2" ] || problems+=("round $round: $outcome")
+    done
+    if [ ${#problems[@]} -eq 0 ]; then
+        pass "$name"
+    else
+        fail "$name" "${problems[*]} (results, then flags set)"
+    fi
+
+    # An install waits while another program holds the installs' mutex, and goes on after.
+    name="hollin: an install waits for the named mutex HOLLIN_INSTALL_MUTEX"
+    rm -f "$drive_c/hollin-release"
+    wine "$probe" hold-lock 'C:\hollin-release' >"$work/hollin-holder" 2>/dev/null &
+    local holder=$!
+    for _ in $(seq 1 100); do
+        grep -q held "$work/hollin-holder" && break
+        sleep 0.2
+    done
+    run_wine "$probe" install 1 'C:\tmp\other\book.pdb' >"$work/hollin-waiting" &
+    local installer=$! waited=no
+    # Long enough for an install that does not wait to have ended.
+    sleep 3
+    kill -0 "$installer" 2>/dev/null && waited=yes
+    touch "$drive_c/hollin-release"
+    wait "$installer" "$holder" || true
+    if grep -q held "$work/hollin-holder" && [ $waited == yes ] &&
+        [ "$(cat "$work/hollin-waiting")" == "install 0" ] &&
+        cmp -s "$drive_c/tmp/other/book.pdb" "$drive_c/Palm/JonesT/Install/book.pdb"; then
+        pass "$name"
+    else
+        fail "$name" "holder: $(tr -d '\r' <"$work/hollin-holder" | tr '\n' ' ')waited: $waited," \
+            "install: $(cat "$work/hollin-waiting")"
+    fi
 }
 
 # --- Skerrit.exe ----------------------------------------------------------------------------

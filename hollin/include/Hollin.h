@@ -3,8 +3,9 @@
  * at run time and look the seven functions up by name (the *Fn types below).
  *
  * Text is 8-bit (the ANSI code page); every output buffer belongs to the caller. The library reads
- * Palm Desktop's settings on the first call and keeps them until it is unloaded. Call it from one
- * thread at a time. */
+ * Palm Desktop's settings on the first call and keeps them until it is unloaded. Installs are
+ * serialised, among threads and among processes (see ud_InstallUser); the library may be called
+ * from several threads. */
 #ifndef HOLLIN_H
 #define HOLLIN_H
 
@@ -28,8 +29,13 @@ enum HollinResult {
     HOLLIN_NOT_FOUND = -1,    /* Palm Desktop's registry keys are missing */
     HOLLIN_NO_USER_LIST = -2, /* no data folder in the registry, or users.dat gave no users */
     HOLLIN_BAD_INDEX = -3,    /* user index below 0 or not below the number of users */
-    HOLLIN_COPY_FAILED = -4   /* the file could not be placed in the user's install folder */
+    HOLLIN_COPY_FAILED = -4,  /* the file could not be placed in the user's install folder */
+    HOLLIN_FLAG_NOT_SET = -5 /* the user's install flag could not be set; the file was not placed */
 };
+
+/* The mutex (of the session) every install of Hollin.dll holds; another program that changes the
+ * Install folders or the install flags may hold it too, to wait for Hollin's installs. */
+#define HOLLIN_INSTALL_MUTEX "Local\\Hollin.InstallUser"
 
 /* Capacities of the caller's buffers, terminating NUL included. */
 #define HOLLIN_NAME_BUFFER_SIZE 33
@@ -39,7 +45,18 @@ enum HollinResult {
 extern "C" {
 #endif
 
-/* Ordinal 1: copies filePath into the user's Install folder and sets the user's install flag. */
+/* Ordinal 1: copies filePath into the user's Install folder (<data folder>\<user folder>\Install,
+ * created if needed) and sets the user's install flag: the number "Install<magic>" = 1 under the
+ * key "Pilot Desktop\HotSync Manager". Either both happen and the result is 0, or neither does: on
+ * any failure the Install folder holds what it held before (an earlier copy of the same name stays
+ * as it was) and the result says why:
+ *   -1, -2, -3  Palm Desktop not found, no user list, no user with that index
+ *   -4          the file could not be read or copied, or the Install folder (links followed) would
+ *               not lie inside the data folder (links followed)
+ *   -5          the install flag could not be set: there is no HotSync Manager key, or the registry
+ *               (on Linux the Wine prefix's user.reg, or the prefix folder) cannot be written
+ * Installs wait for one another, also across processes: on Windows through the named mutex
+ * HOLLIN_INSTALL_MUTEX, on Linux through a lock on the file user.reg.lock beside user.reg. */
 HOLLIN_API int32_t HOLLIN_CALL ud_InstallUser(int32_t userIndex, const char* filePath);
 /* Ordinal 2: the user's folder under the data folder (buffer of HOLLIN_NAME_BUFFER_SIZE bytes). */
 HOLLIN_API int32_t HOLLIN_CALL ud_GetUserSubDir(int32_t userIndex, char* subDir);

@@ -2,7 +2,8 @@
 // call, from the platform the environment names (on Linux a Wine prefix), and kept until the
 // library is unloaded; when Palm Desktop is not found it is dropped at once, and the next call
 // tries again. A mutex makes the first call safe from two threads; the data never changes
-// afterwards.
+// afterwards. No exception crosses into the host: a host written in C cannot catch one, so
+// whatever escapes (memory running out, say) becomes a result code.
 #include <cstring>
 #include <mutex>
 
@@ -76,57 +77,82 @@ int32_t copyUserText(int32_t userIndex, char* buffer, Field field) {
     return HOLLIN_DONE;
 }
 
+// Runs an export's body; an exception becomes `failure`: -1 for the exports that only read (the
+// instance could not be made, and the next call tries again), -4 for an install.
+template <typename Body>
+int32_t withoutExceptions(int32_t failure, Body body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return failure;
+    }
+}
+
 }  // namespace
 
 extern "C" {
 
 HOLLIN_API int32_t HOLLIN_CALL ud_InstallUser(int32_t userIndex, const char* filePath) {
-    const TUserData* data = userData();
-    if (data == nullptr) {
-        return HOLLIN_NOT_FOUND;
-    }
-    LibraryState& library = state();
-    const std::lock_guard lock(library.mutex);
-    return hollin::installFileForUser(*data, userIndex, filePath, *library.platform);
+    return withoutExceptions(HOLLIN_COPY_FAILED, [&]() -> int32_t {
+        const TUserData* data = userData();
+        if (data == nullptr) {
+            return HOLLIN_NOT_FOUND;
+        }
+        LibraryState& library = state();
+        const std::lock_guard lock(library.mutex);
+        return hollin::installFileForUser(*data, userIndex, filePath, *library.platform);
+    });
 }
 
 HOLLIN_API int32_t HOLLIN_CALL ud_GetUserSubDir(int32_t userIndex, char* subDir) {
-    return copyUserText(userIndex, subDir,
-                        [](const TUserEntry& user) -> TextOfEntry { return user.subDir; });
+    return withoutExceptions(HOLLIN_NOT_FOUND, [&]() -> int32_t {
+        return copyUserText(userIndex, subDir,
+                            [](const TUserEntry& user) -> TextOfEntry { return user.subDir; });
+    });
 }
 
 HOLLIN_API int32_t HOLLIN_CALL ud_GetUserName(int32_t userIndex, char* userName) {
-    return copyUserText(userIndex, userName,
-                        [](const TUserEntry& user) -> TextOfEntry { return user.name; });
+    return withoutExceptions(HOLLIN_NOT_FOUND, [&]() -> int32_t {
+        return copyUserText(userIndex, userName,
+                            [](const TUserEntry& user) -> TextOfEntry { return user.name; });
+    });
 }
 
 HOLLIN_API int32_t HOLLIN_CALL ud_GetUserMagic(int32_t userIndex) {
-    const TUserData* data = userData();
-    if (data == nullptr) {
-        return HOLLIN_NOT_FOUND;
-    }
-    const TUserEntry* user = nullptr;
-    const int32_t found = data->findUser(userIndex, user);
-    return found == HOLLIN_DONE ? int32_t{user->magic} : found;
+    return withoutExceptions(HOLLIN_NOT_FOUND, [&]() -> int32_t {
+        const TUserData* data = userData();
+        if (data == nullptr) {
+            return HOLLIN_NOT_FOUND;
+        }
+        const TUserEntry* user = nullptr;
+        const int32_t found = data->findUser(userIndex, user);
+        return found == HOLLIN_DONE ? int32_t{user->magic} : found;
+    });
 }
 
 HOLLIN_API int32_t HOLLIN_CALL ud_GetCore(char* corePath) {
-    const TUserData* data = userData();
-    if (data == nullptr) {
-        return HOLLIN_NOT_FOUND;
-    }
-    copyOut(corePath, data->corePath);
-    return HOLLIN_DONE;
+    return withoutExceptions(HOLLIN_NOT_FOUND, [&]() -> int32_t {
+        const TUserData* data = userData();
+        if (data == nullptr) {
+            return HOLLIN_NOT_FOUND;
+        }
+        copyOut(corePath, data->corePath);
+        return HOLLIN_DONE;
+    });
 }
 
 HOLLIN_API int32_t HOLLIN_CALL ud_GetLastUserNumber(void) {
-    const TUserData* data = userData();
-    return data == nullptr ? int32_t{HOLLIN_NOT_FOUND} : data->lastUserIndex;
+    return withoutExceptions(HOLLIN_NOT_FOUND, [&]() -> int32_t {
+        const TUserData* data = userData();
+        return data == nullptr ? int32_t{HOLLIN_NOT_FOUND} : data->lastUserIndex;
+    });
 }
 
 HOLLIN_API int32_t HOLLIN_CALL ud_GetNumUsers(void) {
-    const TUserData* data = userData();
-    return data == nullptr ? int32_t{HOLLIN_NOT_FOUND} : int32_t{data->userCount};
+    return withoutExceptions(HOLLIN_NOT_FOUND, [&]() -> int32_t {
+        const TUserData* data = userData();
+        return data == nullptr ? int32_t{HOLLIN_NOT_FOUND} : int32_t{data->userCount};
+    });
 }
 
 }  // extern "C"

@@ -65,28 +65,55 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, std:
     return contents;
 }
 
-bool replaceFileContents(const std::filesystem::path& target, std::string_view contents) {
+std::optional<std::filesystem::path> writeStagedFile(const std::filesystem::path& target,
+                                                     std::string_view contents) {
     // A hidden name: a copy cut short by a crash must not look like a file to install.
     std::string hiddenName = ".";
     hiddenName += target.filename().string();
     hiddenName += ".XXXXXX";
-    std::string temporary = (target.parent_path() / hiddenName).string();
-    const int descriptor = ::mkstemp(temporary.data());
+    std::string staged = (target.parent_path() / hiddenName).string();
+    const int descriptor = ::mkstemp(staged.data());
     if (descriptor < 0) {
-        return false;
+        return std::nullopt;
     }
     bool ok = ::fchmod(descriptor, modeForReplacement(target)) == 0 &&
               writeAll(descriptor, contents) && ::fsync(descriptor) == 0;
     ok = (::close(descriptor) == 0) && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
-        ::unlink(temporary.c_str());
+        ::unlink(staged.c_str());
+        return std::nullopt;
     }
-    return ok;
+    return staged;
+}
+
+bool moveStagedFile(const std::filesystem::path& staged, const std::filesystem::path& target) {
+    struct stat status {};
+    if (::lstat(target.c_str(), &status) == 0 && !S_ISLNK(status.st_mode) &&
+        ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        return false;
+    }
+    return ::rename(staged.c_str(), target.c_str()) == 0;
+}
+
+void removeFile(const std::filesystem::path& file) {
+    ::unlink(file.c_str());
 }
 
 bool createFolder(const std::filesystem::path& folder) {
     return ::mkdir(folder.c_str(), 0777) == 0;
+}
+
+void removeEmptyFolder(const std::filesystem::path& folder) {
+    ::rmdir(folder.c_str());
+}
+
+std::optional<std::filesystem::path> resolveExistingPath(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::canonical(path, error);
+    if (error) {
+        return std::nullopt;
+    }
+    return resolved;
 }
 
 }  // namespace hollin

@@ -1,7 +1,7 @@
 // The services of the system the library runs on, as the exports use them: the registry of the
-// current user, and the way from the Windows paths Palm Desktop stores to files the host can open.
-// The Linux build serves them from a Wine prefix; a Windows build would use the Win32 registry
-// and take paths as they are.
+// current user, the way from the Windows paths Palm Desktop stores to files the host can open, and
+// the lock that serialises installs across processes. The Linux build serves them from a Wine
+// prefix; the Windows build uses the Win32 registry and takes paths as they are.
 #pragma once
 
 #include <filesystem>
@@ -14,6 +14,12 @@
 
 namespace hollin {
 
+// Held while an install places its file and sets its flag; released when destroyed.
+class InstallLock {
+  public:
+    virtual ~InstallLock() = default;
+};
+
 class HostPlatform {
   public:
     virtual ~HostPlatform() = default;
@@ -25,6 +31,11 @@ class HostPlatform {
     // A path a host program passes in: a Windows path, or on a POSIX host also one of its own.
     [[nodiscard]] virtual std::optional<std::filesystem::path> callerPath(
         std::string_view path) const = 0;
+
+    // Waits until no other install (of this or another process) runs, and keeps others waiting
+    // until the result is destroyed. Null when the lock cannot be made: the registry could then
+    // not be changed either.
+    [[nodiscard]] virtual std::unique_ptr<InstallLock> lockInstalls() = 0;
 
     [[nodiscard]] HostPathMapper pathMapper() const {
         return [this](std::string_view windowsPath) { return hostPath(windowsPath); };

@@ -1,8 +1,10 @@
 // The Linux platform: Palm Desktop runs under Wine, so its registry is the prefix's user.reg and
-// its drive letters are the prefix's dosdevices links.
+// its drive letters are the prefix's dosdevices links. Installs are serialised by the lock file
+// beside user.reg.
 #include "HostPlatform.h"
 #include "WinePrefix.h"
 #include "WineRegistry.h"
+#include "WineRegistryLock.h"
 
 namespace hollin {
 namespace {
@@ -23,6 +25,10 @@ class WineHostPlatform final : public HostPlatform {
             return prefix_.hostPath(path);
         }
         return std::filesystem::path(path);
+    }
+
+    std::unique_ptr<InstallLock> lockInstalls() override {
+        return lockRegistryFile(prefix_.userRegistryFile());
     }
 
   private:

@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "HostFiles.h"
+#include "StagedFile.h"
 #include "WineRegistryText.h"
 
 namespace hollin {

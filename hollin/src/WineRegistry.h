@@ -1,6 +1,8 @@
 // The registry interface on a Wine prefix's user.reg. Each opened key reads a snapshot of the file;
 // setting a value reads the file afresh and replaces it whole, so a change Wine saved in between
-// is kept. Wine itself must not be running while a value is set: it saves its own copy on exit.
+// is kept. Setting values from two processes at once would lose one of them: callers hold the
+// lock of WineRegistryLock.h around it. Wine itself must not be running while a value is set: it
+// saves its own copy on exit.
 #pragma once
 
 #include <filesystem>

@@ -2,6 +2,10 @@
 // user.reg (every other byte of the file kept), and the refusals that must write nothing.
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 
@@ -71,17 +75,195 @@ TEST(InstallExports, ReplacesAnEarlierFlagInPlace) {
               }));
 }
 
-TEST(InstallExports, CopiesWithoutFlagWhenHotSyncManagerKeyIsMissing) {
+// An install that cannot set the flag places nothing: the earlier copy of user 0 stays, user 1
+// gets no Install folder, user.reg keeps its bytes. Permissions do not bind root, so when the
+// tests run as root the prefix goes to an ordinary account and the child drops to it first.
+constexpr uid_t kUnprivilegedId = 65534;  // "nobody" on Debian
+
+void handOver(const std::filesystem::path& folder) {
+    if (::geteuid() != 0) {
+        return;
+    }
+    [[maybe_unused]] const int rootChanged =
+        ::lchown(folder.c_str(), kUnprivilegedId, kUnprivilegedId);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        [[maybe_unused]] const int changed =
+            ::lchown(entry.path().c_str(), kUnprivilegedId, kUnprivilegedId);
+    }
+}
+
+bool dropRootPrivileges() {
+    return ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(kUnprivilegedId) == 0 &&
+                                ::setuid(kUnprivilegedId) == 0);
+}
+
+struct FlagCase {
+    const char* what;
+    std::function<void(const TempWinePrefix&)> spoil;
+};
+
+void PrintTo(const FlagCase& flagCase, std::ostream* out) {
+    *out << flagCase.what;
+}
+
+class FlagNotSet : public testing::TestWithParam<FlagCase> {};
+
+TEST_P(FlagNotSet, PlacesNothingAndSaysSo) {
     const TempWinePrefix prefix;
     prefix.installPalmDesktop(kTwoUsers, "Ann Doe");
-    const std::string userReg =
-        UserRegWriter().key(kUsrBase + "Core").text("Path", "C:\\Palm").str();
-    prefix.writeFile("user.reg", userReg);
-    prefix.writeFile("drive_c/book.pdb", "data");
-    EXPECT_EQ(install(prefix, 0, "C:\\book.pdb"), "0");
-    EXPECT_EQ(listFiles(prefix.driveC() / "Palm" / "SmithJ"), "Install/\nInstall/book.pdb=data\n");
-    EXPECT_EQ(prefix.readFile("user.reg"), userReg);
+    prefix.writeFile("drive_c/Palm/SmithJ/Install/book.pdb", "earlier");
+    prefix.writeFile("drive_c/book.pdb", "new");
+    GetParam().spoil(prefix);
+    handOver(prefix.root());
+    const std::string filesBefore = listFiles(prefix.driveC());
+    const std::string userRegBefore = prefix.readFile("user.reg");
+
+    EXPECT_EQ(inFreshLibrary(prefix.root(),
+                             [](HollinApi& api) {
+                                 if (!dropRootPrivileges()) {
+                                     return std::string("cannot drop root privileges");
+                                 }
+                                 return std::to_string(api.installUser(0, "C:\\book.pdb")) + " " +
+                                        std::to_string(api.installUser(1, "C:\\book.pdb"));
+                             }),
+              "-5 -5");
+    EXPECT_EQ(listFiles(prefix.driveC()), filesBefore);
+    EXPECT_EQ(prefix.readFile("user.reg"), userRegBefore);
+    std::filesystem::permissions(prefix.root(), std::filesystem::perms::owner_all);
 }
+
+const FlagCase kFlagCases[] = {
+    {"NoHotSyncManagerKey",
+     [](const TempWinePrefix& p) {
+         p.writeFile("user.reg", UserRegWriter()
+                                     .key(kUsrBase + "Core")
+                                     .text("Path", "C:\\Palm")
+                                     .key(kUsrBase + "Preferences")
+                                     .text("LastUserName", "Ann Doe")
+                                     .str());
+     }},
+    {"HotSyncManagerKeyOfTheOtherVendor",
+     [](const TempWinePrefix& p) {
+         p.writeFile("user.reg",
+                     UserRegWriter()
+                         .key(kUsrBase + "Core")
+                         .text("Path", "C:\\Palm")
+                         .key("Software\\Palm Computing\\Pilot Desktop\\HotSync Manager")
+                         .number("Install0", 0)
+                         .str());
+     }},
+    {"UserRegReadOnly",
+     [](const TempWinePrefix& p) {
+         std::filesystem::permissions(p.userReg(), std::filesystem::perms::owner_read);
+     }},
+    {"PrefixFolderReadOnly",
+     [](const TempWinePrefix& p) {
+         std::filesystem::permissions(
+             p.root(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+     }},
+    // The lock can be taken, but user.reg cannot be replaced in its folder.
+    {"PrefixFolderReadOnlyWithLockFile",
+     [](const TempWinePrefix& p) {
+         p.writeFile("user.reg.lock", "");
+         std::filesystem::permissions(
+             p.root(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, FlagNotSet, testing::ValuesIn(kFlagCases),
+                         [](const testing::TestParamInfo<FlagCase>& param) {
+                             return std::string(param.param.what);
+                         });
+
+// The Install folder must lie below the data folder once every link is followed; links that stay
+// inside are Palm Desktop's business and are allowed.
+struct LinkCase {
+    const char* what;
+    std::function<void(const TempWinePrefix&)> link;
+    std::string landsAt;  // the copy's place relative to the prefix; empty when refused
+};
+
+void PrintTo(const LinkCase& linkCase, std::ostream* out) {
+    *out << linkCase.what;
+}
+
+class InstallThroughLinks : public testing::TestWithParam<LinkCase> {};
+
+TEST_P(InstallThroughLinks, StaysInsideTheDataFolder) {
+    const TempWinePrefix prefix;
+    prefix.installPalmDesktop(kTwoUsers, "Ann Doe");
+    prefix.writeFile("drive_c/book.pdb", "data");
+    for (const char* folder : {"outside", "drive_c/Palm2", "drive_c/Palm/Queue"}) {
+        std::filesystem::create_directories(prefix.root() / folder);
+    }
+    GetParam().link(prefix);
+    const std::string filesBefore = listFiles(prefix.root());
+
+    const std::string result = install(prefix, 0, "C:\\book.pdb");
+    if (GetParam().landsAt.empty()) {
+        EXPECT_EQ(result, "-4");
+        EXPECT_EQ(listFiles(prefix.root()), filesBefore);
+    } else {
+        EXPECT_EQ(result, "0");
+        EXPECT_EQ(prefix.readFile(GetParam().landsAt), "data");
+        EXPECT_NE(prefix.readFile("user.reg").find("\"Install1234\"=dword:00000001"),
+                  std::string::npos);
+    }
+}
+
+// Replaces `relative` (a folder of the prefix) with a link to `target`.
+void linkFolder(const TempWinePrefix& prefix, const std::string& relative,
+                const std::filesystem::path& target) {
+    std::filesystem::remove_all(prefix.root() / relative);
+    std::filesystem::create_directory_symlink(target, prefix.root() / relative);
+}
+
+const LinkCase kLinkCases[] = {
+    {"UserFolderToOutside",
+     [](const TempWinePrefix& p) { linkFolder(p, "drive_c/Palm/SmithJ", p.root() / "outside"); },
+     ""},
+    {"UserFolderToOutsideRelative",
+     [](const TempWinePrefix& p) { linkFolder(p, "drive_c/Palm/SmithJ", "../../outside"); }, ""},
+    {"UserFolderToDriveC",
+     [](const TempWinePrefix& p) { linkFolder(p, "drive_c/Palm/SmithJ", ".."); }, ""},
+    {"InstallToOutside",
+     [](const TempWinePrefix& p) {
+         linkFolder(p, "drive_c/Palm/SmithJ/Install", p.root() / "outside");
+     },
+     ""},
+    {"InstallToNowhereOutside",
+     [](const TempWinePrefix& p) {
+         linkFolder(p, "drive_c/Palm/SmithJ/Install", p.root() / "outside" / "missing");
+     },
+     ""},
+    {"InstallToFolderNamedLikeDataFolder",
+     [](const TempWinePrefix& p) {
+         linkFolder(p, "drive_c/Palm/SmithJ/Install", p.driveC() / "Palm2");
+     },
+     ""},
+    {"InstallToDataFolderItself",
+     [](const TempWinePrefix& p) { linkFolder(p, "drive_c/Palm/SmithJ/Install", "../.."); }, ""},
+    {"InstallToFolderInsideDataFolder",
+     [](const TempWinePrefix& p) { linkFolder(p, "drive_c/Palm/SmithJ/Install", "../Queue"); },
+     "drive_c/Palm/Queue/book.pdb"},
+    {"UserFolderToFolderInsideDataFolder",
+     [](const TempWinePrefix& p) { linkFolder(p, "drive_c/Palm/SmithJ", "Queue"); },
+     "drive_c/Palm/Queue/Install/book.pdb"},
+    {"UserFolderToDataFolderItself",
+     [](const TempWinePrefix& p) { linkFolder(p, "drive_c/Palm/SmithJ", "."); },
+     "drive_c/Palm/Install/book.pdb"},
+    {"DataFolderElsewhere",
+     [](const TempWinePrefix& p) {
+         std::filesystem::rename(p.driveC() / "Palm", p.root() / "palm-data");
+         std::filesystem::create_directory_symlink("../palm-data", p.driveC() / "Palm");
+     },
+     "palm-data/SmithJ/Install/book.pdb"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, InstallThroughLinks, testing::ValuesIn(kLinkCases),
+                         [](const testing::TestParamInfo<LinkCase>& param) {
+                             return std::string(param.param.what);
+                         });
 
 struct RefusedCase {
     const char* what;
@@ -173,6 +355,12 @@ TEST(HollinUsersProgram, ListsUsersAndInstallsByName) {
     EXPECT_EQ(listFiles(prefix.driveC() / "Palm" / "DoeA"), "Install/\nInstall/book.pdb=data\n");
     EXPECT_EQ(run("install 5 book.pdb"),
               "hollin-users: there is no user with that number (-3)\nexit 1\n");
+    prefix.writeFile("user.reg",
+                     UserRegWriter().key(kUsrBase + "Core").text("Path", "C:\\Palm").str());
+    EXPECT_EQ(run("install 0 book.pdb"),
+              "hollin-users: the user's install flag could not be set (the registry has no HotSync "
+              "Manager key, or the Wine prefix or its user.reg cannot be written); nothing was "
+              "installed (-5)\nexit 1\n");
     EXPECT_EQ(run("remove 0").substr(0, 7), "Usage: ");
 }
 

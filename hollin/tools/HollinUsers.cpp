@@ -92,7 +92,12 @@ const char* describe(int32_t result) {
         case HOLLIN_BAD_INDEX:
             return "there is no user with that number";
         case HOLLIN_COPY_FAILED:
-            return "the file could not be copied into the user's Install folder";
+            return "the file could not be copied into the user's Install folder, or that folder "
+                   "lies outside Palm Desktop's data folder; nothing was installed";
+        case HOLLIN_FLAG_NOT_SET:
+            return "the user's install flag could not be set (the registry has no HotSync Manager "
+                   "key, or the Wine prefix or its user.reg cannot be written); nothing was "
+                   "installed";
         default:
             return "unexpected result";
     }

@@ -1,6 +1,9 @@
 // Windows file services. A replacement is written to a new file beside the target and moved over
 // it with MoveFileEx, which replaces the target in one step on the same volume: a program reading
 // the file at that moment (the HotSync Manager, say) sees either the old or the new contents.
+// MoveFileEx also refuses to replace a read-only file, as the POSIX side does by itself. Where a
+// path really leads is asked of the file system (GetFinalPathNameByHandle), which follows
+// symbolic links and junctions alike.
 #include <windows.h>
 
 #include <string>
@@ -92,25 +95,60 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, std:
     }
 }
 
-bool replaceFileContents(const std::filesystem::path& target, std::string_view contents) {
+std::optional<std::filesystem::path> writeStagedFile(const std::filesystem::path& target,
+                                                     std::string_view contents) {
     HANDLE created = INVALID_HANDLE_VALUE;
-    const std::filesystem::path temporary = createReplacementFile(target, created);
+    const std::filesystem::path staged = createReplacementFile(target, created);
     FileHandle file(created);
     if (!file.valid()) {
-        return false;
+        return std::nullopt;
     }
     bool ok = writeAll(file.get(), contents) && FlushFileBuffers(file.get()) != 0;
     ok = file.close() && ok;
-    ok = ok && MoveFileExW(temporary.c_str(), target.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!ok) {
-        DeleteFileW(temporary.c_str());
+        DeleteFileW(staged.c_str());
+        return std::nullopt;
     }
-    return ok;
+    return staged;
+}
+
+bool moveStagedFile(const std::filesystem::path& staged, const std::filesystem::path& target) {
+    return MoveFileExW(staged.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+void removeFile(const std::filesystem::path& file) {
+    DeleteFileW(file.c_str());
 }
 
 bool createFolder(const std::filesystem::path& folder) {
     return CreateDirectoryW(folder.c_str(), nullptr) != 0;
+}
+
+void removeEmptyFolder(const std::filesystem::path& folder) {
+    RemoveDirectoryW(folder.c_str());
+}
+
+std::optional<std::filesystem::path> resolveExistingPath(const std::filesystem::path& path) {
+    // No access asked for: only the name is wanted. Backup semantics let folders be opened too.
+    FileHandle opened(CreateFileW(path.c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!opened.valid()) {
+        return std::nullopt;
+    }
+    constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+    const DWORD needed = GetFinalPathNameByHandleW(opened.get(), nullptr, 0, kFlags);
+    if (needed == 0) {
+        return std::nullopt;
+    }
+    std::wstring resolved(needed, L'\0');
+    const DWORD length = GetFinalPathNameByHandleW(opened.get(), resolved.data(), needed, kFlags);
+    if (length == 0 || length >= needed) {
+        return std::nullopt;
+    }
+    resolved.resize(length);
+    return std::filesystem::path(std::move(resolved));
 }
 
 }  // namespace hollin

@@ -1,10 +1,11 @@
 // The Windows platform: the registry is the real one, and the paths Palm Desktop stores and the
 // paths host programs pass are already paths of this system. Narrow paths are in the ANSI code
 // page; they are widened with it here so that the file functions see the same names the ANSI
-// Win32 functions would.
+// Win32 functions would. Installs are serialised by a named mutex.
 #include <windows.h>
 
 #include "HostPlatform.h"
+#include "Win32InstallMutex.h"
 #include "Win32Registry.h"
 
 namespace hollin {
@@ -37,6 +38,8 @@ class Win32HostPlatform final : public HostPlatform {
     std::optional<std::filesystem::path> callerPath(std::string_view path) const override {
         return widenAnsiPath(path);
     }
+
+    std::unique_ptr<InstallLock> lockInstalls() override { return lockInstallMutex(); }
 
   private:
     Win32Registry registry_;

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 namespace hollin::test {
 namespace {
@@ -28,13 +30,42 @@ bool loadApi(void*& library, HollinApi& api) {
            lookUp(library, "ud_GetNumUsers", api.getNumUsers);
 }
 
+// Sends `text` whole down a pipe; a reader that went away ends it early.
+void writeReport(int output, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = ::write(output, text.data(), text.size());
+        if (written <= 0) {
+            break;
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+// Descriptors of one start line: the children say they are ready on one pipe and wait for the
+// other to close before they call the library.
+struct StartLine {
+    int ready = -1;                // the children write one byte here when loaded
+    int start = -1;                // and wait here until the parent closes the other end
+    int parentEnds[2] = {-1, -1};  // the parent's ends, which no child may hold open
+};
+
 [[noreturn]] void runChild(int output, const std::filesystem::path& prefix,
-                           const std::function<std::string(HollinApi&)>& body) {
+                           const std::function<std::string(HollinApi&)>& body,
+                           StartLine startLine) {
     ::setenv("WINEPREFIX", prefix.c_str(), 1);
     void* library = nullptr;
     HollinApi api;
     std::string report;
-    if (!loadApi(library, api)) {
+    const bool loaded = loadApi(library, api);
+    if (startLine.ready >= 0) {
+        writeReport(startLine.ready, "r");
+        ::close(startLine.ready);
+        char go = 0;
+        while (::read(startLine.start, &go, 1) > 0) {
+        }
+        ::close(startLine.start);
+    }
+    if (!loaded) {
         report = std::string("cannot load the library: ") + dlerror();
     } else {
         api.reload = [&library, &api]() {
@@ -46,15 +77,61 @@ bool loadApi(void*& library, HollinApi& api) {
         };
         report = body(api);
     }
-    std::string_view rest = report;
-    while (!rest.empty()) {
-        const ssize_t written = ::write(output, rest.data(), rest.size());
-        if (written <= 0) {
-            break;
-        }
-        rest.remove_prefix(static_cast<std::size_t>(written));
-    }
+    writeReport(output, report);
     ::_exit(0);
+}
+
+struct Child {
+    pid_t process = -1;
+    int report = -1;  // read end of the child's report pipe
+};
+
+Child startChild(const std::filesystem::path& prefix,
+                 const std::function<std::string(HollinApi&)>& body, StartLine startLine,
+                 const std::vector<Child>& earlier) {
+    std::array<int, 2> pipeEnds{};
+    if (::pipe(pipeEnds.data()) != 0) {
+        return {};
+    }
+    const pid_t process = ::fork();
+    if (process == 0) {
+        ::close(pipeEnds[0]);
+        for (const int parentEnd : startLine.parentEnds) {
+            if (parentEnd >= 0) {
+                ::close(parentEnd);
+            }
+        }
+        for (const Child& sibling : earlier) {
+            ::close(sibling.report);
+        }
+        runChild(pipeEnds[1], prefix, body, startLine);
+    }
+    ::close(pipeEnds[1]);
+    if (process < 0) {
+        ::close(pipeEnds[0]);
+        return {};
+    }
+    return {process, pipeEnds[0]};
+}
+
+std::string finishChild(const Child& child) {
+    if (child.process < 0) {
+        return "cannot run the child process";
+    }
+    std::string report;
+    std::array<char, 4096> block{};
+    for (ssize_t got; (got = ::read(child.report, block.data(), block.size())) > 0;) {
+        report.append(block.data(), static_cast<std::size_t>(got));
+    }
+    ::close(child.report);
+    int status = 0;
+    if (::waitpid(child.process, &status, 0) != child.process) {
+        return "cannot run the child process";
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return report + " [child failed with status " + std::to_string(status) + "]";
+    }
+    return report;
 }
 
 std::string bufferText(const std::array<char, 300>& buffer) {
@@ -74,30 +151,43 @@ std::array<char, 300> untouchedBuffer() {
 
 std::string inFreshLibrary(const std::filesystem::path& prefix,
                            const std::function<std::string(HollinApi&)>& body) {
-    std::array<int, 2> pipeEnds{};
-    if (::pipe(pipeEnds.data()) != 0) {
-        return "cannot create a pipe";
+    return finishChild(startChild(prefix, body, StartLine{}, {}));
+}
+
+std::vector<std::string> inFreshLibrariesAtOnce(
+    const std::filesystem::path& prefix,
+    const std::vector<std::function<std::string(HollinApi&)>>& bodies) {
+    std::array<int, 2> ready{};
+    std::array<int, 2> start{};
+    if (::pipe(ready.data()) != 0) {
+        return std::vector<std::string>(bodies.size(), "cannot create a pipe");
     }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipeEnds[0]);
-        runChild(pipeEnds[1], prefix, body);
+    if (::pipe(start.data()) != 0) {
+        ::close(ready[0]);
+        ::close(ready[1]);
+        return std::vector<std::string>(bodies.size(), "cannot create a pipe");
     }
-    ::close(pipeEnds[1]);
-    std::string report;
-    std::array<char, 4096> block{};
-    for (ssize_t got; (got = ::read(pipeEnds[0], block.data(), block.size())) > 0;) {
-        report.append(block.data(), static_cast<std::size_t>(got));
+    std::vector<Child> children;
+    const StartLine startLine{ready[1], start[0], {ready[0], start[1]}};
+    for (const auto& body : bodies) {
+        children.push_back(startChild(prefix, body, startLine, children));
     }
-    ::close(pipeEnds[0]);
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child) {
-        return "cannot run the child process";
+    ::close(ready[1]);
+    ::close(start[0]);
+    // Every child has loaded the library (or failed to) when its byte arrives; a child that died
+    // early closes its end, so the count ends either way.
+    std::size_t readyCount = 0;
+    char signal = 0;
+    while (readyCount < children.size() && ::read(ready[0], &signal, 1) == 1) {
+        ++readyCount;
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        return report + " [child failed with status " + std::to_string(status) + "]";
+    ::close(ready[0]);
+    ::close(start[1]);
+    std::vector<std::string> reports;
+    for (const Child& child : children) {
+        reports.push_back(finishChild(child));
     }
-    return report;
+    return reports;
 }
 
 std::string describeUsers(HollinApi& api) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "Hollin.h"
 
@@ -26,6 +27,13 @@ struct HollinApi {
 // returns what `body` returned, or a line saying how the child failed.
 [[nodiscard]] std::string inFreshLibrary(const std::filesystem::path& prefix,
                                          const std::function<std::string(HollinApi&)>& body);
+
+// Runs each body in a child process of its own as inFreshLibrary does, all at once: every child
+// loads the library and waits until all have, so that their calls overlap. The reports come back
+// in the order of the bodies.
+[[nodiscard]] std::vector<std::string> inFreshLibrariesAtOnce(
+    const std::filesystem::path& prefix,
+    const std::vector<std::function<std::string(HollinApi&)>>& bodies);
 
 // Everything the read-only exports report, on one line, with output buffers that start out
 // holding "untouched": "core=0:'C:\Palm' users=2 last=1 | 0:0 'John Smith' 0 'SmithJ' 1234 | ..."

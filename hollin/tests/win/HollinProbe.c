@@ -4,6 +4,8 @@
  *   hollin-probe exports             each export by ordinal and by name: the same function?
  *   hollin-probe list                the user list, with the answers at and past its end
  *   hollin-probe install USER FILE   the result of queueing FILE for user USER
+ *   hollin-probe hold-lock FILE      takes the mutex every install holds, prints "held", and
+ *                                    keeps it until FILE exists; then prints "released"
  *
  * Output buffers are filled with '#' before each call, so that a buffer the library left alone
  * shows as "untouched". */
@@ -120,11 +122,43 @@ static void listUsers(void) {
     printUser(count > 0 ? count : 0);
 }
 
+/* Holds the installs' mutex as another program queueing files would, so that a script can see an
+ * install wait for it. */
+static int holdInstallLock(const char* releaseFile) {
+    const HANDLE mutex = CreateMutexA(NULL, FALSE, HOLLIN_INSTALL_MUTEX);
+    DWORD waited;
+    if (mutex == NULL) {
+        printf("mutex not created (error %lu)\n", (unsigned long)GetLastError());
+        return 1;
+    }
+    waited = WaitForSingleObject(mutex, INFINITE);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        printf("mutex not taken (error %lu)\n", (unsigned long)GetLastError());
+        CloseHandle(mutex);
+        return 1;
+    }
+    printf("held\n");
+    fflush(stdout);
+    while (GetFileAttributesA(releaseFile) == INVALID_FILE_ATTRIBUTES) {
+        Sleep(50);
+    }
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    printf("released\n");
+    return 0;
+}
+
+static const char usage[] =
+    "usage: hollin-probe exports | list | install USER FILE | hold-lock FILE\n";
+
 int main(int argc, char** argv) {
     HMODULE library;
     if (argc < 2) {
-        fputs("usage: hollin-probe exports | list | install USER FILE\n", stderr);
+        fputs(usage, stderr);
         return 2;
+    }
+    if (strcmp(argv[1], "hold-lock") == 0 && argc == 3) {
+        return holdInstallLock(argv[2]);
     }
     library = loadLibraryBesideProgram();
     if (library == NULL) {
@@ -147,6 +181,6 @@ int main(int argc, char** argv) {
                (long)byOrdinal(1).installUser((int32_t)strtol(argv[2], NULL, 10), argv[3]));
         return 0;
     }
-    fputs("usage: hollin-probe exports | list | install USER FILE\n", stderr);
+    fputs(usage, stderr);
     return 2;
 }
