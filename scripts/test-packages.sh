@@ -225,17 +225,28 @@ consumer_checks() {
 consumer_checks
 
 # --- Man pages, desktop entry, icons, completion -----------------------------------------------
-for page in "$linux_build"/docs/man/*.[13]; do
-    warnings=$(groff -man -ww -z "$page" 2>&1 || echo "groff failed")
-    expect_output "man: $(basename "$page") renders without a warning" "" "$warnings"
+man_pages=()
+for source in docs/man/*.scd; do
+    man_pages+=("$(basename "$source" .scd)")
 done
-for page in "$prefix"/share/man/man*/*.gz; do
-    if MANWIDTH=80 man -l "$page" 2>/dev/null | grep -q '^NAME'; then
-        pass "man: man -l shows the installed $(basename "$page")"
+for page in "${man_pages[@]}"; do
+    warnings=$(groff -man -ww -z "$linux_build/docs/man/$page" 2>&1 || echo "groff failed")
+    expect_output "man: $page renders without a warning" "" "$warnings"
+    installed_page=$prefix/share/man/man${page##*.}/$page.gz
+    [ -e "$installed_page" ] || continue
+    if MANWIDTH=80 man -l "$installed_page" 2>/dev/null | grep -q '^NAME'; then
+        pass "man: man -l shows the installed $page"
     else
-        fail "man: man -l shows the installed $(basename "$page")"
+        fail "man: man -l shows the installed $page"
     fi
 done
+# The seven functions' names lead to Hollin(3).
+function_pages=$(for function in ud_InstallUser ud_GetUserSubDir ud_GetUserName ud_GetUserMagic \
+    ud_GetCore ud_GetLastUserNumber ud_GetNumUsers; do
+    MANPATH=$prefix/share/man man -w "$function" 2>&1 | sed "s|^$prefix/||"
+done | sort -u)
+expect_output "man: each ud_ function's name opens Hollin(3)" share/man/man3/Hollin.3.gz \
+    "$function_pages"
 
 expect_output "desktop: quillon.desktop is valid" "" \
     "$(desktop-file-validate "$prefix/share/applications/quillon.desktop" 2>&1)"
