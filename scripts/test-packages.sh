@@ -30,7 +30,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/test-packages.XXXXXX")
 installed_package=
 finish() {
     if [ -n "$installed_package" ]; then
-        as_root dpkg -r "$installed_package" >/dev/null 2>&1 || true
+        as_root dpkg --purge "$installed_package" >/dev/null 2>&1 || true
     fi
     WINEPREFIX=$work/windows-prefix wineserver -k >/dev/null 2>&1 || true
     WINEPREFIX=$work/home/.wine-palm wineserver -k >/dev/null 2>&1 || true
@@ -383,12 +383,14 @@ deb_checks() {
     else
         fail "deb: the ldconfig trigger put libHollin.so.1 in the library cache"
     fi
-    as_root dpkg -r "$package" >/dev/null
+    as_root dpkg --purge "$package" >/dev/null
     installed_package=
-    if [ ! -e /usr/bin/Skerrit ] && ! ldconfig -p | grep -q 'libHollin.so.1 '; then
-        pass "deb: dpkg -r removes it"
+    # Purged: no file, no library in the cache, nothing left in dpkg's records.
+    if [ ! -e /usr/bin/Skerrit ] && ! ldconfig -p | grep -q 'libHollin.so.1 ' &&
+        ! dpkg-query -W "$package" >/dev/null 2>&1; then
+        pass "deb: dpkg --purge removes it"
     else
-        fail "deb: dpkg -r removes it"
+        fail "deb: dpkg --purge removes it"
     fi
 }
 deb_checks
