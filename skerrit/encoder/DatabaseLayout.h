@@ -1,6 +1,7 @@
 // Fixed layout of the "VaDo" document database: the 78-byte Palm database header, the 8-byte
 // record list entries with their unique IDs, the 64-byte header record (record 0) and the 4-byte
-// prefix of every code table and text record. All numbers in the file are big-endian.
+// prefix of every code table and text record. All numbers in the file are big-endian. The writer
+// builds these parts and readers decode them with the same offsets.
 #pragma once
 
 #include <array>
@@ -14,6 +15,9 @@ inline constexpr uint32_t kRecordListGapSize = 2;  // two zero bytes after the r
 inline constexpr uint32_t kHeaderRecordSize = 64;
 inline constexpr uint32_t kRecordPrefixSize = 4;
 inline constexpr uint32_t kDatabaseNameSize = 32;  // 31 bytes of title and a zero
+
+// The database's type and creator, and the tag of its header record.
+inline constexpr std::array<char, 4> kVaDoCode = {'V', 'a', 'D', 'o'};
 
 using DatabaseHeaderBytes = std::array<uint8_t, kDatabaseHeaderSize>;
 using HeaderRecordBytes = std::array<uint8_t, kHeaderRecordSize>;
@@ -35,6 +39,7 @@ inline constexpr uint32_t kUniqueIdSeed = 68;
 inline constexpr uint32_t kNextRecordList = 72;
 inline constexpr uint32_t kNumRecords = 76;
 }  // namespace dbheader
+static_assert(dbheader::kNumRecords + 2 == kDatabaseHeaderSize, "numRecords ends the header");
 
 // Offsets inside the header record (record 0).
 namespace hdrec {
@@ -57,6 +62,29 @@ inline constexpr uint32_t kBoundaryFirst = 38;
 inline constexpr uint32_t kBoundaryCount = 40;
 inline constexpr uint32_t kReservedStart = 42;  // zero up to the end of the record
 }  // namespace hdrec
+static_assert(hdrec::kReservedStart + 22 == kHeaderRecordSize, "22 reserved bytes end record 0");
+
+// The extra-record groups of an HTML conversion, in the order they follow the text part, and
+// the header-record fields that hold each group's first record index and record count.
+enum SectionGroup : uint32_t {
+    kGroupStyleRuns,
+    kGroupLinks,
+    kGroupRules,
+    kGroupFileBoundaries,
+    kSectionGroupCount
+};
+struct SectionGroupFields {
+    uint32_t firstField;
+    uint32_t countField;
+};
+inline constexpr std::array<SectionGroupFields, kSectionGroupCount> kSectionGroupFields = {{
+    {hdrec::kStyleFirst, hdrec::kStyleCount},
+    {hdrec::kLinkFirst, hdrec::kLinkCount},
+    {hdrec::kRuleFirst, hdrec::kRuleCount},
+    {hdrec::kBoundaryFirst, hdrec::kBoundaryCount},
+}};
+// Extra-record indexes stay below this: the handheld reader takes them as signed 16-bit numbers.
+inline constexpr uint32_t kExtraRecordIndexLimit = 32768;
 
 // Record kinds carried in byte 1 of the record prefix.
 enum RecordKind : uint8_t {
@@ -64,6 +92,7 @@ enum RecordKind : uint8_t {
     kRecordCompressedText = 2,
     kRecordStoredText = 4,  // 4 + the number of zero bytes padding the chunk to a whole word
 };
+inline constexpr uint32_t kMaxStoredTextPadding = 3;
 
 // Records of the text part (record 0, code tables and text records) for a text of textLength
 // bytes cut into chunks of chunkSize bytes, chunksPerGroup chunks to a code table. The answer can
@@ -88,5 +117,55 @@ HeaderRecordBytes buildHeaderRecord(uint32_t textLength, uint16_t recordsPerCode
 
 // The record prefix of a code table or text record with a payload of payloadWords words.
 void storeRecordPrefix(uint8_t* prefix, RecordKind kind, uint32_t payloadWords);
+
+// Decoded forms of the same parts, for readers of a database.
+struct RecordPrefix {
+    uint8_t prefixSize;  // kRecordPrefixSize in every record the writer makes
+    uint8_t kind;        // a RecordKind, or anything else in a damaged file
+    uint16_t payloadWords;
+    uint32_t recordSize() const { return kRecordPrefixSize + 4u * payloadWords; }
+};
+RecordPrefix decodeRecordPrefix(const uint8_t* prefix);
+
+struct RecordListEntry {
+    uint32_t recordOffset;
+    uint8_t attributes;
+    uint32_t uniqueId;  // 24 bits
+};
+RecordListEntry decodeRecordListEntry(const uint8_t* entry);
+
+struct DatabaseHeaderFields {
+    std::array<char, kDatabaseNameSize + 1> name;  // always zero-terminated
+    uint16_t attributes;
+    uint16_t version;
+    uint32_t creationDate;
+    uint32_t modificationDate;
+    uint32_t backupDate;
+    std::array<char, 5> type;  // four characters and a zero
+    std::array<char, 5> creator;
+    uint16_t numRecords;
+};
+DatabaseHeaderFields decodeDatabaseHeader(const uint8_t* header);
+
+struct SectionGroupRange {
+    uint16_t first;
+    uint16_t count;
+};
+struct HeaderRecordFields {
+    uint16_t recordSize;
+    uint16_t constantOne;
+    std::array<uint8_t, 4> constantBytes;
+    std::array<char, 5> tag;
+    uint32_t textLength;
+    uint16_t recordsPerCodeTable;
+    uint16_t textPartRecords;
+    std::array<SectionGroupRange, kSectionGroupCount> groups;
+    uint32_t conversionDate;
+    uint16_t textFileCount;
+};
+HeaderRecordFields decodeHeaderRecord(const uint8_t* record);
+
+// Whether a decoded header record carries the values every writer puts into its fixed fields.
+bool hasHeaderRecordConstants(const HeaderRecordFields& fields);
 
 }  // namespace skerrit

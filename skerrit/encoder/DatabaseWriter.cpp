@@ -18,8 +18,6 @@ namespace skerrit {
 namespace {
 
 constexpr uint32_t kMaxRecords = 0xFFFF;  // numRecords is a 16-bit field
-// Extra-record indexes are kept below 32768: the reader takes them as signed 16-bit numbers.
-constexpr int64_t kExtraIndexLimit = 32768;
 constexpr uint32_t kCopyPieceSize = 4096;
 constexpr uint8_t kLineFeed = 10;
 
@@ -42,7 +40,7 @@ constexpr uint8_t kLineFeed = 10;
             if (!readExactly(callbacks, destination, kRecordPrefixSize, prefix.data())) {
                 return false;
             }
-            size = kRecordPrefixSize + 4 * uint32_t{loadBigEndian16(&prefix[2])};
+            size = decodeRecordPrefix(prefix.data()).recordSize();
         }
         std::array<uint8_t, kRecordListEntrySize> entry{};
         storeRecordListEntry(entry.data(), offset, index);
@@ -79,25 +77,18 @@ constexpr uint8_t kLineFeed = 10;
 // conversion writes the groups.
 [[nodiscard]] bool fillGroupFields(HeaderRecordBytes& record, uint32_t firstExtraIndex,
                                    const HtmlJob& job) {
-    struct GroupFields {
-        uint32_t firstField;
-        uint32_t countField;
-        int32_t count;
-    };
-    const std::array<GroupFields, 4> groups = {{
-        {hdrec::kStyleFirst, hdrec::kStyleCount, job.styleCount},
-        {hdrec::kLinkFirst, hdrec::kLinkCount, job.linkCount},
-        {hdrec::kRuleFirst, hdrec::kRuleCount, job.ruleCount},
-        {hdrec::kBoundaryFirst, hdrec::kBoundaryCount, job.boundaryCount},
-    }};
+    const std::array<int32_t, kSectionGroupCount> counts = {job.styleCount, job.linkCount,
+                                                            job.ruleCount, job.boundaryCount};
     int64_t position = firstExtraIndex;
-    for (const GroupFields& group : groups) {
-        if (group.count < 0)
+    for (uint32_t group = 0; group < kSectionGroupCount; ++group) {
+        if (counts[group] < 0)
             return false;
-        storeBigEndian16(&record[group.firstField], static_cast<uint32_t>(position));
-        storeBigEndian16(&record[group.countField], static_cast<uint32_t>(group.count));
-        position += group.count;
-        if (position >= kExtraIndexLimit)
+        storeBigEndian16(&record[kSectionGroupFields[group].firstField],
+                         static_cast<uint32_t>(position));
+        storeBigEndian16(&record[kSectionGroupFields[group].countField],
+                         static_cast<uint32_t>(counts[group]));
+        position += counts[group];
+        if (position >= kExtraRecordIndexLimit)
             return false;
     }
     storeBigEndian16(&record[hdrec::kTextFileCount], static_cast<uint32_t>(job.textFileCount));

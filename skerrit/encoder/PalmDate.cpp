@@ -42,6 +42,34 @@ uint32_t palmDate(const LocalTime& time) {
     return static_cast<uint32_t>(static_cast<uint64_t>(seconds) & 0xFFFFFFFFu);
 }
 
+LocalTime palmDateTime(uint32_t date) {
+    int64_t days = date / kSecondsPerDay;
+    const int64_t secondOfDay = date % kSecondsPerDay;
+    LocalTime time{};
+    time.year = kEpochYear + 4 * static_cast<int32_t>(days / kDaysPerFourYears);
+    days %= kDaysPerFourYears;
+    // The block starts with its leap year of 366 days, then three years of 365.
+    int64_t yearInBlock = 0;
+    if (days >= 366) {
+        yearInBlock = 1 + (days - 366) / 365;
+        days = (days - 366) % 365;
+    }
+    time.year += static_cast<int32_t>(yearInBlock);
+    const bool leapYear = yearInBlock == 0;
+    int32_t month = 11;
+    auto monthStart = [leapYear](int32_t index) {
+        return kDaysBeforeMonth[static_cast<size_t>(index)] + (leapYear && index > 1 ? 1 : 0);
+    };
+    while (month > 0 && days < monthStart(month))
+        --month;
+    time.month = month + 1;
+    time.day = static_cast<int32_t>(days - monthStart(month)) + 1;
+    time.hour = static_cast<int32_t>(secondOfDay / 3600);
+    time.minute = static_cast<int32_t>(secondOfDay / 60 % 60);
+    time.second = static_cast<int32_t>(secondOfDay % 60);
+    return time;
+}
+
 LocalTime currentLocalTime() {
     const std::time_t now = std::time(nullptr);
     // std::localtime shares one static result; the engine runs on one thread, and the standard

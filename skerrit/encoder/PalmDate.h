@@ -20,6 +20,9 @@ struct LocalTime {
 // after the 32-bit range ends in 2040); later dates wrap modulo 2^32.
 uint32_t palmDate(const LocalTime& time);
 
+// The broken-down time of a Palm date, by the same calendar: palmDate(palmDateTime(d)) == d.
+LocalTime palmDateTime(uint32_t date);
+
 // The local wall-clock time of the system's time zone, now.
 LocalTime currentLocalTime();
 

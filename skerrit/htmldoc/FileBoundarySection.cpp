@@ -1,7 +1,7 @@
 // Group D: where each converted file's text ends. A block's words are the low half of where its
 // first file begins, then the low half of each file's end; an end 65536 or more past the previous
 // boundary is written as an escape: the previous word repeated, then the end's high and low halves.
-// Block: startHigh, endHigh, firstFile, lastFile, n, n words. A document of one file needs none.
+// The block is a FileBoundaryRecord. A document of one file needs none.
 #include <array>
 
 #include "htmldoc/DocumentSections.h"
@@ -10,53 +10,42 @@
 namespace skerrit {
 namespace {
 
-// A block is written once it holds 256 words; an escape may take it to 258.
-constexpr uint32_t kBoundaryBlockWords = kSectionBlockEntries + 2;
-
 class BoundaryBlock {
   public:
     BoundaryBlock(const SectionOutput& output, int32_t& blockCount)
         : output_(output), blockCount_(blockCount) {}
 
     [[nodiscard]] bool addFileEnd(uint32_t previous, uint32_t end, uint16_t fileNumber) {
-        if (wordCount_ == 0) {
-            startHigh_ = highHalf(previous);
-            firstFile_ = fileNumber;
-            words_[wordCount_++] = lowHalf(previous);
+        FileBoundaryRecord& record = record_;
+        if (record.wordCount == 0) {
+            record.startHigh = highHalf(previous);
+            record.firstFile = fileNumber;
+            record.words[record.wordCount++] = lowHalf(previous);
         }
         if (end - previous >= kSectionPositionStep) {
-            const uint16_t repeated = words_[wordCount_ - 1];
-            words_[wordCount_++] = repeated;
-            words_[wordCount_++] = highHalf(end);
+            const uint16_t repeated = record.words[record.wordCount - 1];
+            record.words[record.wordCount++] = repeated;
+            record.words[record.wordCount++] = highHalf(end);
         }
-        words_[wordCount_++] = lowHalf(end);
-        lastFile_ = fileNumber;
-        return wordCount_ < kSectionBlockEntries || flush(end);
+        record.words[record.wordCount++] = lowHalf(end);
+        record.lastFile = fileNumber;
+        return record.wordCount < kSectionBlockEntries || flush(end);
     }
 
-    bool empty() const { return wordCount_ == 0; }
+    bool empty() const { return record_.wordCount == 0; }
 
     [[nodiscard]] bool flush(uint32_t lastEnd) {
-        BigEndianBlock<10 + 2 * kBoundaryBlockWords> block;
-        block.put16(startHigh_);
-        block.put16(highHalf(lastEnd));
-        block.put16(firstFile_);
-        block.put16(lastFile_);
-        block.put16(wordCount_);
-        for (uint32_t index = 0; index < wordCount_; ++index)
-            block.put16(words_[index]);
-        wordCount_ = 0;
-        return emitBlock(output_, block.data(), block.size(), blockCount_);
+        record_.endHigh = highHalf(lastEnd);
+        std::array<uint8_t, FileBoundaryRecord::kMaxSize> bytes{};
+        const uint32_t size = encodeFileBoundaryRecord(record_, bytes.data());
+        record_.wordCount = 0;
+        return emitBlock(output_, bytes.data(), size, blockCount_);
     }
 
   private:
     const SectionOutput& output_;
     int32_t& blockCount_;
-    uint16_t startHigh_ = 0;
-    uint16_t firstFile_ = 0;
-    uint16_t lastFile_ = 0;
-    uint32_t wordCount_ = 0;
-    std::array<uint16_t, kBoundaryBlockWords> words_{};
+    FileBoundaryRecord record_;
 };
 
 }  // namespace

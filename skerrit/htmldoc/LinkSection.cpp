@@ -1,7 +1,6 @@
 // Group B: the resolved links as entries of at most 255 bytes of text, each with the position it
 // jumps to. Filler entries (length 0, target 0) bridge gaps wider than 65536 between entries of a
-// block. Block: startHigh, endHigh, n, n start lows, endLow, n lengths, n reserved bytes,
-// n targets.
+// block. The block is a LinkTableRecord.
 #include <array>
 
 #include "htmldoc/DocumentRecords.h"
@@ -11,8 +10,7 @@
 namespace skerrit {
 namespace {
 
-// An entry's length is one byte.
-constexpr uint32_t kLinkEntryMaxLength = 255;
+constexpr uint32_t kLinkEntryMaxLength = LinkTableRecord::kMaxEntryLength;
 
 class LinkBlock {
   public:
@@ -20,7 +18,7 @@ class LinkBlock {
         : output_(output), blockCount_(blockCount) {}
 
     [[nodiscard]] bool addLink(uint32_t start, uint32_t end, uint32_t target) {
-        if (entryCount_ > 0 && start > lastStart_) {
+        if (record_.entryCount > 0 && start > lastStart_) {
             uint32_t filler = lastStart_;
             while (start - filler > kSectionPositionStep) {
                 filler += kSectionPositionStep;
@@ -39,49 +37,33 @@ class LinkBlock {
     }
 
     [[nodiscard]] bool flush() {
-        if (entryCount_ == 0)
+        if (record_.entryCount == 0)
             return true;
-        BigEndianBlock<8 + 8 * kSectionBlockEntries> block;
-        block.put16(startHigh_);
-        block.put16(endHigh_);
-        block.put16(entryCount_);
-        for (uint32_t index = 0; index < entryCount_; ++index)
-            block.put16(startLows_[index]);
-        block.put16(endLow_);
-        for (uint32_t index = 0; index < entryCount_; ++index)
-            block.put8(lengths_[index]);
-        for (uint32_t index = 0; index < entryCount_; ++index)
-            block.put8(0);
-        for (uint32_t index = 0; index < entryCount_; ++index)
-            block.put32(targets_[index]);
-        entryCount_ = 0;
-        return emitBlock(output_, block.data(), block.size(), blockCount_);
+        std::array<uint8_t, LinkTableRecord::kMaxSize> bytes{};
+        const uint32_t size = encodeLinkTableRecord(record_, bytes.data());
+        record_.entryCount = 0;
+        return emitBlock(output_, bytes.data(), size, blockCount_);
     }
 
   private:
     [[nodiscard]] bool addEntry(uint32_t start, uint32_t length, uint32_t target) {
-        if (entryCount_ == 0)
-            startHigh_ = highHalf(start);
-        endHigh_ = highHalf(start + length);
-        endLow_ = lowHalf(start + length);
-        startLows_[entryCount_] = lowHalf(start);
-        lengths_[entryCount_] = static_cast<uint8_t>(length);
-        targets_[entryCount_] = target;
+        LinkTableRecord& record = record_;
+        if (record.entryCount == 0)
+            record.startHigh = highHalf(start);
+        record.endHigh = highHalf(start + length);
+        record.endLow = lowHalf(start + length);
+        record.startLows[record.entryCount] = lowHalf(start);
+        record.lengths[record.entryCount] = static_cast<uint8_t>(length);
+        record.targets[record.entryCount] = target;
         lastStart_ = start;
-        ++entryCount_;
-        return entryCount_ < kSectionBlockEntries || flush();
+        ++record.entryCount;
+        return record.entryCount < kSectionBlockEntries || flush();
     }
 
     const SectionOutput& output_;
     int32_t& blockCount_;
-    uint16_t startHigh_ = 0;
-    uint16_t endHigh_ = 0;
-    uint16_t endLow_ = 0;
     uint32_t lastStart_ = 0;
-    uint32_t entryCount_ = 0;
-    std::array<uint16_t, kSectionBlockEntries> startLows_{};
-    std::array<uint8_t, kSectionBlockEntries> lengths_{};
-    std::array<uint32_t, kSectionBlockEntries> targets_{};
+    LinkTableRecord record_;
 };
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "htmldoc/SectionBlocks.h"
 
 #include <algorithm>
+#include <array>
 
+#include "engine/ByteOrder.h"
 #include "htmldoc/RecordStream.h"
 
 namespace skerrit {
@@ -92,69 +94,121 @@ void encodeStoredBlockRecord(const StoredBlockRecord& record, uint8_t* bytes) {
 }
 
 uint16_t styleAttributeWord(const StoredTextStyle& style) {
-    uint32_t word = static_cast<uint32_t>(style.fontSize) & 0x7u;
+    uint32_t word = static_cast<uint32_t>(style.fontSize) & styleword::kFontSizeMask;
     if (style.heading == 1)
-        word |= 0x0008;
+        word |= styleword::kHeading;
     if (style.monospace == 1)
-        word |= 0x0010;
+        word |= styleword::kMonospace;
     if (style.bold == 1)
-        word |= 0x0020;
+        word |= styleword::kBold;
     if (style.underline == 1)
-        word |= 0x0040;
+        word |= styleword::kUnderline;
     if (style.underline == 2)
-        word |= 0x0080;
+        word |= styleword::kLink;
     if (style.italic == 1)
-        word |= 0x0100;
+        word |= styleword::kItalic;
     if (style.strikeThrough == 1)
-        word |= 0x0200;
+        word |= styleword::kStrikeThrough;
     if (style.subscript == 1)
-        word |= 0x0400;
+        word |= styleword::kSubscript;
     if (style.superscript == 1)
-        word |= 0x0800;
+        word |= styleword::kSuperscript;
     if (style.alignment == 1)
-        word |= 0x1000;
+        word |= styleword::kCenter;
     if (style.alignment == 2)
-        word |= 0x2000;
+        word |= styleword::kRight;
     if (style.indent > 0 || style.itemStart == 1)
-        word |= kStyleHasExtraWord;
+        word |= styleword::kHasExtraWord;
     return static_cast<uint16_t>(word);
 }
 
+namespace {
+
+// Lettered, roman and decimal lists carry the item's number.
+bool listCarriesNumber(int32_t listStyle) {
+    return listStyle >= 3 && listStyle <= 7;
+}
+
+}  // namespace
+
 uint16_t styleExtraWord(const StoredTextStyle& style) {
-    uint32_t word = static_cast<uint32_t>(style.indent) & 0x7u;
+    uint32_t word = static_cast<uint32_t>(style.indent) & extraword::kIndentMask;
     if (style.itemStart == 1) {
-        word |= 0x0040;
+        word |= extraword::kItemStart;
         if (style.listStyle >= 0 && style.listStyle <= 7) {
-            word |= static_cast<uint32_t>(style.listStyle) << 3;
+            word |= static_cast<uint32_t>(style.listStyle) << extraword::kListStyleShift;
         }
-        // Lettered, roman and decimal lists carry the item's number, counted from 0.
-        if (style.listStyle >= 3 && style.listStyle <= 7) {
-            word |= ((static_cast<uint32_t>(style.itemNumber) - 1u) & 0xFFu) << 8;
+        // The number is stored counted from 0.
+        if (listCarriesNumber(style.listStyle)) {
+            word |= ((static_cast<uint32_t>(style.itemNumber) - 1u) & 0xFFu)
+                    << extraword::kItemNumberShift;
         }
     }
     return static_cast<uint16_t>(word);
+}
+
+StoredTextStyle styleFromWords(uint16_t attributes, uint16_t extra) {
+    auto flag = [attributes](uint16_t bit) { return (attributes & bit) != 0 ? 1 : 0; };
+    StoredTextStyle style;
+    style.fontSize = attributes & styleword::kFontSizeMask;
+    style.heading = flag(styleword::kHeading);
+    style.monospace = flag(styleword::kMonospace);
+    style.bold = flag(styleword::kBold);
+    style.underline = flag(styleword::kLink) != 0 ? 2 : flag(styleword::kUnderline);
+    style.italic = flag(styleword::kItalic);
+    style.strikeThrough = flag(styleword::kStrikeThrough);
+    style.subscript = flag(styleword::kSubscript);
+    style.superscript = flag(styleword::kSuperscript);
+    style.alignment = flag(styleword::kCenter) != 0 ? 1 : flag(styleword::kRight) != 0 ? 2 : 0;
+    if ((attributes & styleword::kHasExtraWord) == 0)
+        return style;
+    style.indent = extra & extraword::kIndentMask;
+    if ((extra & extraword::kItemStart) != 0) {
+        style.itemStart = 1;
+        style.listStyle = (extra & extraword::kListStyleMask) >> extraword::kListStyleShift;
+        if (listCarriesNumber(style.listStyle)) {
+            style.itemNumber = static_cast<uint16_t>((extra >> extraword::kItemNumberShift) + 1);
+        }
+    }
+    return style;
 }
 
 uint8_t ruleAttributeByte(const StoredBlockRecord& rule) {
     const int32_t size = rule.size < 0 ? 2 : std::min(rule.size, 15);
     uint32_t byte = static_cast<uint32_t>(size);
     if (rule.noShade != 0)
-        byte |= 0x10;
+        byte |= rulebyte::kNoShade;
     if (rule.alignment == 1)
-        byte |= 0x20;
+        byte |= rulebyte::kRight;
     if (rule.alignment == 2)
-        byte |= 0x40;
+        byte |= rulebyte::kLeft;
     // The full width (-100, or any wider percentage) is the default and needs no word.
     if (rule.width > -100)
-        byte |= kRuleHasWidthWord;
+        byte |= rulebyte::kHasWidthWord;
     return static_cast<uint8_t>(byte);
 }
 
 uint16_t ruleWidthWord(const StoredBlockRecord& rule) {
     if (rule.width >= 0)
-        return static_cast<uint16_t>(std::min(rule.width, 4095));
+        return static_cast<uint16_t>(std::min<int32_t>(rule.width, widthword::kMaxPixels));
     const int32_t percent = -std::max(rule.width, -100);
-    return static_cast<uint16_t>(0x8000 + percent);
+    return static_cast<uint16_t>(widthword::kPercent + percent);
+}
+
+StoredBlockRecord ruleFromAttributes(uint32_t position, uint8_t attributes, uint16_t width) {
+    StoredBlockRecord rule{position, StoredBlockRecord::kRule, 0, 0, 0, -100};
+    rule.size = attributes & rulebyte::kSizeMask;
+    rule.noShade = (attributes & rulebyte::kNoShade) != 0 ? 1 : 0;
+    // Both alignment bits set cannot come from one rule; right is taken first, as it is packed.
+    rule.alignment = (attributes & rulebyte::kRight) != 0  ? 1
+                     : (attributes & rulebyte::kLeft) != 0 ? 2
+                                                           : 0;
+    if ((attributes & rulebyte::kHasWidthWord) != 0) {
+        rule.width = (width & widthword::kPercent) != 0
+                         ? -static_cast<int32_t>(width & ~widthword::kPercent & 0x7FFF)
+                         : static_cast<int32_t>(width);
+    }
+    return rule;
 }
 
 }  // namespace skerrit

@@ -1,21 +1,14 @@
 // What the four section writers share: the output streams and how a finished block reaches them,
-// a big-endian block builder, the style-run and block records they read back from the reader's
-// streams, and the packing of a style or a rule into the attribute fields of a block.
+// the style-run and block records they read back from the reader's streams, and the packing of a
+// style or a rule into the attribute fields of a block (and back, for readers of the blocks).
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
 
-#include "engine/ByteOrder.h"
 #include "engine/ConverterCallbacks.h"
+#include "htmldoc/SectionRecords.h"
 
 namespace skerrit {
-
-// Every group's blocks hold at most this many entries (group D: words before the last file's).
-inline constexpr uint32_t kSectionBlockEntries = 256;
-// Entries of one block lie at most this far apart; wider gaps get filler entries or escapes.
-inline constexpr uint32_t kSectionPositionStep = 65536;
 
 struct SectionOutput {
     const ConverterCallbacks* callbacks;
@@ -26,34 +19,6 @@ struct SectionOutput {
 // Appends one block: its offset to the index stream, its bytes to the data stream, and counts it.
 [[nodiscard]] bool emitBlock(const SectionOutput& output, const uint8_t* bytes, uint32_t size,
                              int32_t& blockCount);
-
-inline uint16_t highHalf(uint32_t position) {
-    return static_cast<uint16_t>(position >> 16);
-}
-inline uint16_t lowHalf(uint32_t position) {
-    return static_cast<uint16_t>(position);
-}
-
-// Bytes of one block, written front to back in big-endian order.
-template <size_t Capacity>
-class BigEndianBlock {
-  public:
-    void put8(uint32_t value) { bytes_[size_++] = static_cast<uint8_t>(value); }
-    void put16(uint32_t value) {
-        storeBigEndian16(bytes_.data() + size_, value);
-        size_ += 2;
-    }
-    void put32(uint32_t value) {
-        storeBigEndian32(bytes_.data() + size_, value);
-        size_ += 4;
-    }
-    const uint8_t* data() const { return bytes_.data(); }
-    uint32_t size() const { return static_cast<uint32_t>(size_); }
-
-  private:
-    std::array<uint8_t, Capacity> bytes_{};
-    size_t size_ = 0;
-};
 
 // A style run as the reader stores it: 4-byte position, then the 56-byte style.
 struct StoredTextStyle {
@@ -92,13 +57,20 @@ StoredBlockRecord decodeStoredBlockRecord(const uint8_t* bytes);
 void encodeStoredBlockRecord(const StoredBlockRecord& record, uint8_t* bytes);
 
 // Attribute word of a style run; bit 15 says an extra word follows.
-inline constexpr uint16_t kStyleHasExtraWord = 0x8000;
+inline constexpr uint16_t kStyleHasExtraWord = styleword::kHasExtraWord;
 uint16_t styleAttributeWord(const StoredTextStyle& style);
 uint16_t styleExtraWord(const StoredTextStyle& style);
+// The style a run's words stand for (extra is ignored without kStyleHasExtraWord). Only what the
+// words keep comes back: alignments 1 and 2, the low bits of size and indent, and the list style
+// and number of an item start; every other field is 0 or 1.
+StoredTextStyle styleFromWords(uint16_t attributes, uint16_t extra);
 
 // Attribute byte of a rule; bit 7 says a width word follows.
-inline constexpr uint8_t kRuleHasWidthWord = 0x80;
+inline constexpr uint8_t kRuleHasWidthWord = rulebyte::kHasWidthWord;
 uint8_t ruleAttributeByte(const StoredBlockRecord& rule);
 uint16_t ruleWidthWord(const StoredBlockRecord& rule);
+// The rule an attribute byte and width word stand for (width ignored without kRuleHasWidthWord):
+// the width in pixels, or minus its percentage with -100 for the full line.
+StoredBlockRecord ruleFromAttributes(uint32_t position, uint8_t attributes, uint16_t width);
 
 }  // namespace skerrit

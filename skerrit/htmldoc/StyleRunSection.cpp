@@ -1,7 +1,6 @@
 // Group A: the text's formatting as contiguous runs. Each {position, style} pair of the style-run
 // stream ends the run of the style before it; runs longer than 65536 bytes are cut so that a run's
-// start and length fit the block's 16-bit low halves. Block: startHigh, endHigh, n, n start lows,
-// endLow, n attribute words, m, m extra words.
+// start and length fit the block's 16-bit low halves. The block is a StyleRunRecord.
 #include <array>
 
 #include "engine/ByteOrder.h"
@@ -17,51 +16,35 @@ class StyleRunBlock {
         : output_(output), blockCount_(blockCount) {}
 
     [[nodiscard]] bool addRun(uint32_t start, uint32_t length, const StoredTextStyle& style) {
-        if (runCount_ == 0)
-            startHigh_ = highHalf(start);
+        StyleRunRecord& record = record_;
+        if (record.runCount == 0)
+            record.startHigh = highHalf(start);
         const uint32_t end = start + length;
-        endHigh_ = highHalf(end);
-        endLow_ = lowHalf(end);
-        startLows_[runCount_] = lowHalf(start);
-        attributes_[runCount_] = styleAttributeWord(style);
-        if ((attributes_[runCount_] & kStyleHasExtraWord) != 0) {
-            extras_[extraCount_++] = styleExtraWord(style);
+        record.endHigh = highHalf(end);
+        record.endLow = lowHalf(end);
+        record.startLows[record.runCount] = lowHalf(start);
+        record.attributes[record.runCount] = styleAttributeWord(style);
+        if ((record.attributes[record.runCount] & kStyleHasExtraWord) != 0) {
+            record.extras[record.extraCount++] = styleExtraWord(style);
         }
-        ++runCount_;
-        return runCount_ < kSectionBlockEntries || flush();
+        ++record.runCount;
+        return record.runCount < kSectionBlockEntries || flush();
     }
 
     [[nodiscard]] bool flush() {
-        if (runCount_ == 0)
+        if (record_.runCount == 0)
             return true;
-        BigEndianBlock<10 + 4 * kSectionBlockEntries + 2 * kSectionBlockEntries> block;
-        block.put16(startHigh_);
-        block.put16(endHigh_);
-        block.put16(runCount_);
-        for (uint32_t index = 0; index < runCount_; ++index)
-            block.put16(startLows_[index]);
-        block.put16(endLow_);
-        for (uint32_t index = 0; index < runCount_; ++index)
-            block.put16(attributes_[index]);
-        block.put16(extraCount_);
-        for (uint32_t index = 0; index < extraCount_; ++index)
-            block.put16(extras_[index]);
-        runCount_ = 0;
-        extraCount_ = 0;
-        return emitBlock(output_, block.data(), block.size(), blockCount_);
+        std::array<uint8_t, StyleRunRecord::kMaxSize> bytes{};
+        const uint32_t size = encodeStyleRunRecord(record_, bytes.data());
+        record_.runCount = 0;
+        record_.extraCount = 0;
+        return emitBlock(output_, bytes.data(), size, blockCount_);
     }
 
   private:
     const SectionOutput& output_;
     int32_t& blockCount_;
-    uint16_t startHigh_ = 0;
-    uint16_t endHigh_ = 0;
-    uint16_t endLow_ = 0;
-    uint32_t runCount_ = 0;
-    uint32_t extraCount_ = 0;
-    std::array<uint16_t, kSectionBlockEntries> startLows_{};
-    std::array<uint16_t, kSectionBlockEntries> attributes_{};
-    std::array<uint16_t, kSectionBlockEntries> extras_{};
+    StyleRunRecord record_;
 };
 
 }  // namespace
