@@ -41,9 +41,11 @@ TEST_F(Companions, FerrandWritesTheCsvAndTheOlderInformationFile) {
     EXPECT_FALSE(fileExists(dir.path("only.ifo")));
 }
 
-TEST_F(Companions, FerrandFailsWithItsOwnMessageAndLeavesNoHalfWrittenFiles) {
+TEST_F(Companions, FerrandFailsWithItsOwnMessageAndLeavesEveryFileAsItWas) {
     const std::string database = test::sampleTavlo3Database();
     writeFile(dir.path("old.pdb"), database);
+    writeFile(dir.path("x.csv"), "an earlier csv");
+    writeFile(dir.path("x.ifo"), "an earlier ifo");
     writeFile(dir.path("pro.pdb"), test::buildDatabase(test::appInfoWithFields({"A"}), {}));
     writeFile(dir.path("cut.pdb"), database.substr(0, database.size() - 3));
     struct FailureCase {
@@ -54,6 +56,7 @@ TEST_F(Companions, FerrandFailsWithItsOwnMessageAndLeavesNoHalfWrittenFiles) {
     const FailureCase cases[] = {
         {{}, 2, "Usage: ferrand.exe 2"},
         {{"1", "old.pdb", "x.csv", "x.ifo"}, 2, "Usage: ferrand.exe 2"},
+        {{"22", "old.pdb", "x.csv", "x.ifo"}, 2, "Usage: ferrand.exe 2"},
         {{"2", "missing.pdb", "x.csv", "x.ifo"}, 1, "ferrand: Error - Can't open the Tavlo 3.x"},
         {{"2", "pro.pdb", "x.csv", "x.ifo"}, 1, "ferrand: Error - The file is not a Tavlo 3.x"},
         {{"2", "cut.pdb", "x.csv", "x.ifo"}, 1, "ferrand: Error - The Tavlo 3.x database ends"},
@@ -64,9 +67,12 @@ TEST_F(Companions, FerrandFailsWithItsOwnMessageAndLeavesNoHalfWrittenFiles) {
         const test::ProgramRun run = ferrand(testCase.arguments);
         EXPECT_EQ(run.exitCode, testCase.exitCode) << run.errorOutput;
         EXPECT_EQ(run.errorOutput.rfind(testCase.message, 0), 0u) << run.errorOutput;
-        EXPECT_EQ(filesIn(dir.root()), (std::vector<std::string>{"cut.pdb", "old.pdb", "pro.pdb"}));
+        EXPECT_EQ(filesIn(dir.root()),
+                  (std::vector<std::string>{"cut.pdb", "old.pdb", "pro.pdb", "x.csv", "x.ifo"}));
     }
     EXPECT_EQ(readFile(dir.path("old.pdb")), database);
+    EXPECT_EQ(readFile(dir.path("x.csv")), "an earlier csv");
+    EXPECT_EQ(readFile(dir.path("x.ifo")), "an earlier ifo");
 }
 
 TEST_F(Companions, GostwickEndsWithACodeThatTellsSuccessFromFailure) {
@@ -77,16 +83,23 @@ TEST_F(Companions, GostwickEndsWithACodeThatTellsSuccessFromFailure) {
     EXPECT_EQ(run.exitCode, 0) << run.errorOutput;
     EXPECT_EQ(readFile(dir.path("out.pdb")).substr(0, 10), std::string("My Phones\0", 10));
 
-    run = gostwick({"1", "bad.csv", "bad.pdb", "Bad"});
+    run = gostwick({"1", "bad.csv", "out.pdb", "Bad"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(readFile(dir.path("gostwick.err")),
               "Invalid number of fields (commas) at CSV line #: 2");
+    EXPECT_EQ(run.errorOutput, "gostwick: Invalid number of fields (commas) at CSV line #: 2\n");
+    EXPECT_EQ(readFile(dir.path("out.pdb")).substr(0, 10), std::string("My Phones\0", 10))
+        << "a failed run leaves the database it would have replaced";
 
     for (const std::vector<std::string>& arguments :
          {std::vector<std::string>{}, std::vector<std::string>{"2", "out.pdb", "x.csv"},
-          std::vector<std::string>{"1"}}) {
-        EXPECT_EQ(gostwick(arguments).exitCode, 2);
+          std::vector<std::string>{"1"}, std::vector<std::string>{"12", "in.csv", "x.pdb", "N"}}) {
+        run = gostwick(arguments);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_NE(run.errorOutput.find("Usage: gostwick.exe 1"), std::string::npos);
     }
+    EXPECT_EQ(filesIn(dir.root()),
+              (std::vector<std::string>{"bad.csv", "gostwick.err", "in.csv", "out.pdb"}));
 }
 
 TEST_F(Companions, GostwickAsksForAMissingNameOnTheTerminal) {
