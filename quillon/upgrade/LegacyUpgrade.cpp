@@ -121,10 +121,10 @@ std::string companionFailure(const ProcessRunner& runner, const char* program,
         return runner.failureText();
     }
     std::string text = std::string(program) + " ended with exit code " + std::to_string(*exitCode);
-    // gostwick.exe leaves its reason in the error file of the current folder, which it shares
-    // with this program.
+    // A failed gostwick.exe run (exit code 1) leaves its reason in the error file of the current
+    // folder, which it shares with this program.
     std::string report;
-    if (program == std::string_view(kGostwickProgram) &&
+    if (program == std::string_view(kGostwickProgram) && *exitCode == 1 &&
         readWholeFile(kBatchErrorFileName, report) && !report.empty()) {
         text += ": " + report;
     }

@@ -7,6 +7,7 @@
  *
  *   dialog-probe [picture.bmp]
  *   dialog-probe --name ARGUMENTS NAME   batch mode that asks for the database name: answer NAME
+ *   dialog-probe --cancel-name ARGUMENTS  the same request cancelled: Quillon.exe ends with 1
  *   dialog-probe --round-trip PDB CSV NAME   buttons 1000 then 1001 with the semicolon chosen
  *   dialog-probe --upgrade PDB               button 1006 (ferrand.exe and gostwick.exe in the
  *                                            current folder)
@@ -115,12 +116,12 @@ static int savePicture(HWND window, const char* fileName) {
     return ok;
 }
 
-static int finish(PROCESS_INFORMATION* process, const char* what) {
-    DWORD exitCode = 1;
-    check(WaitForSingleObject(process->hProcess, 10000) == WAIT_OBJECT_0 &&
-              GetExitCodeProcess(process->hProcess, &exitCode) && exitCode == 0,
-          what, "");
-    if (exitCode != 0) {
+static int finishWith(PROCESS_INFORMATION* process, DWORD expectedCode, const char* what) {
+    DWORD exitCode = STILL_ACTIVE;
+    int ended = WaitForSingleObject(process->hProcess, 10000) == WAIT_OBJECT_0 &&
+                GetExitCodeProcess(process->hProcess, &exitCode);
+    check(ended && exitCode == expectedCode, what, "");
+    if (!ended) {
         TerminateProcess(process->hProcess, 1);
     }
     CloseHandle(process->hThread);
@@ -128,7 +129,12 @@ static int finish(PROCESS_INFORMATION* process, const char* what) {
     return failures == 0 ? 0 : 1;
 }
 
-/* Batch mode 1 without a database name asks for one: the request is answered with `name`. */
+static int finish(PROCESS_INFORMATION* process, const char* what) {
+    return finishWith(process, 0, what);
+}
+
+/* Batch mode 1 without a database name asks for one: the request is answered with `name`, or
+ * cancelled when `name` is NULL (Quillon.exe then ends with exit code 1). */
 static int answerNameRequest(const char* arguments, const char* name) {
     PROCESS_INFORMATION process;
     HWND request, edit;
@@ -140,11 +146,16 @@ static int answerNameRequest(const char* arguments, const char* name) {
     check(request != NULL, "database-name request \"Dialog\" shown", "");
     if (request != NULL) {
         checkControl(request, IDOK, "OK");
+        checkControl(request, IDCANCEL, "Cancel");
         edit = GetDlgItem(request, 1005);
         check(edit != NULL && SendMessageA(edit, EM_GETLIMITTEXT, 0, 0) == 30,
               "edit box 1005 takes at most 30 characters", "");
-        SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)name);
-        PostMessageA(request, WM_COMMAND, IDOK, 0);
+        SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)(name != NULL ? name : "Not Used"));
+        /* IDCANCEL is also what the Escape key and the close box send. */
+        PostMessageA(request, WM_COMMAND, name != NULL ? IDOK : IDCANCEL, 0);
+    }
+    if (name == NULL) {
+        return finishWith(&process, 1, "cancelling ends Quillon.exe with exit code 1");
     }
     return finish(&process, "the conversion ends Quillon.exe with exit code 0");
 }
@@ -261,6 +272,9 @@ int main(int argc, char** argv) {
     HWND dialog, about;
     if (argc == 4 && strcmp(argv[1], "--name") == 0) {
         return answerNameRequest(argv[2], argv[3]);
+    }
+    if (argc == 3 && strcmp(argv[1], "--cancel-name") == 0) {
+        return answerNameRequest(argv[2], NULL);
     }
     if (argc == 3 && strcmp(argv[1], "--upgrade") == 0) {
         return upgradeThroughButton(argv[2]);
