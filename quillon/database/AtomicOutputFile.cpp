@@ -71,6 +71,7 @@ bool AtomicOutputFile::create(const std::string& destination) {
         const std::string candidate = nameBeside(target_, uniqueToken(), ".tmp");
         if (file_.createNew(candidate)) {
             temporaryPath_ = candidate;
+            platform::rememberTemporaryFile(temporaryPath_);
             platform::copyOwnerAndPermissions(target_, temporaryPath_);
             return true;
         }
@@ -101,6 +102,7 @@ bool AtomicOutputFile::replaceDestination() {
     if (!platform::moveOver(temporaryPath_, target_, errorText_)) {
         return false;
     }
+    platform::forgetTemporaryFile(temporaryPath_);
     temporaryPath_.clear();
     return true;
 }
@@ -109,6 +111,7 @@ void AtomicOutputFile::discard() {
     static_cast<void>(file_.close());
     if (!temporaryPath_.empty()) {
         static_cast<void>(deleteFile(temporaryPath_));
+        platform::forgetTemporaryFile(temporaryPath_);
         temporaryPath_.clear();
     }
 }

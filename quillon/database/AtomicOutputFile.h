@@ -1,9 +1,10 @@
 // An output that takes the place of a user's file only when it is whole. It is written under a
 // temporary name in the destination's own folder ("names.pdb.1f3a9c07.tmp") and moved over the
 // destination in one step when the writer commits it (rename on POSIX, MoveFileEx on Windows);
-// any other end (a failed write, a rejected input, an early return) removes the temporary file
-// and leaves the destination as it was. Two writers of one destination each write a file of their
-// own, and the last one to commit wins with a complete file.
+// any other end (a failed write, a rejected input, an early return, and on POSIX SIGINT, SIGTERM
+// or SIGHUP) removes the temporary file and leaves the destination as it was. Two writers of one
+// destination each write a file of their own, and the last one to commit wins with a complete file.
+// A device or a pipe (/dev/stdout) has no bytes to keep and is written directly.
 #pragma once
 
 #include <string>

@@ -41,6 +41,12 @@ void copyOwnerAndPermissions(const std::string& existing, const std::string& new
 // POSIX.
 std::string lastErrorText();
 
+// Temporary files that an interrupting signal (SIGINT, SIGTERM, SIGHUP) removes before the
+// process ends, where the system has such signals. A handler is installed for each signal whose
+// action is still the default one, at the first file remembered.
+void rememberTemporaryFile(const std::string& path);
+void forgetTemporaryFile(const std::string& path);
+
 // A value that differs between processes running at the same time.
 uint32_t processId();
 

@@ -1,10 +1,15 @@
 // The POSIX half of the file services: open(O_EXCL), fsync and rename(2), which replaces its
-// target in one step within one file system.
+// target in one step within one file system, and a signal handler that removes the temporary
+// files of an interrupted run.
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -12,6 +17,76 @@
 #include "database/FileSystem.h"
 
 namespace quillon::platform {
+
+namespace {
+
+// A conversion has at most two outputs open at once, the upgrade one more; the handler can only
+// use memory that exists before it runs, so the table is fixed.
+constexpr size_t kMaxTemporaryFiles = 8;
+
+struct TemporaryFileSlot {
+    volatile sig_atomic_t used = 0;
+    std::array<char, PATH_MAX> path{};
+};
+std::array<TemporaryFileSlot, kMaxTemporaryFiles> temporaryFiles;
+
+constexpr std::array<int, 3> kInterruptingSignals = {SIGINT, SIGTERM, SIGHUP};
+
+// Only async-signal-safe calls: unlink, then the default action of the signal, so that the
+// process ends as it would have without the handler (and its parent sees the signal).
+extern "C" void removeTemporaryFilesAndEnd(int signalNumber) {
+    for (const TemporaryFileSlot& slot : temporaryFiles) {
+        if (slot.used != 0) {
+            ::unlink(slot.path.data());
+        }
+    }
+    ::signal(signalNumber, SIG_DFL);
+    ::raise(signalNumber);
+}
+
+void installSignalHandlers() {
+    static bool installed = false;
+    if (installed) {
+        return;
+    }
+    installed = true;
+    for (const int signalNumber : kInterruptingSignals) {
+        struct sigaction current {};
+        // A signal that was ignored (nohup) or handled by someone else stays as it is.
+        if (::sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) {
+            continue;
+        }
+        struct sigaction handler {};
+        handler.sa_handler = &removeTemporaryFilesAndEnd;
+        sigemptyset(&handler.sa_mask);
+        for (const int blocked : kInterruptingSignals) {
+            sigaddset(&handler.sa_mask, blocked);
+        }
+        static_cast<void>(::sigaction(signalNumber, &handler, nullptr));
+    }
+}
+
+}  // namespace
+
+void rememberTemporaryFile(const std::string& path) {
+    installSignalHandlers();
+    for (TemporaryFileSlot& slot : temporaryFiles) {
+        if (slot.used == 0 && path.size() < slot.path.size()) {
+            std::memcpy(slot.path.data(), path.c_str(), path.size() + 1);
+            slot.used = 1;  // only now may the handler read the path
+            return;
+        }
+    }
+}
+
+void forgetTemporaryFile(const std::string& path) {
+    for (TemporaryFileSlot& slot : temporaryFiles) {
+        if (slot.used != 0 && path == slot.path.data()) {
+            slot.used = 0;
+            return;
+        }
+    }
+}
 
 std::FILE* createNewFile(const std::string& path) {
     // 0666 less the umask, as fopen gives a new file.

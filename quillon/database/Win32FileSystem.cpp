@@ -103,6 +103,11 @@ std::string lastErrorText() {
     return windowsErrorText(GetLastError());
 }
 
+// A Windows program ends without a handler of ours (a closed console, a Ctrl+C of a companion);
+// an interrupted run can leave its temporary file, never a changed destination.
+void rememberTemporaryFile(const std::string& /*path*/) {}
+void forgetTemporaryFile(const std::string& /*path*/) {}
+
 uint32_t processId() {
     return static_cast<uint32_t>(GetCurrentProcessId());
 }

@@ -4,8 +4,20 @@
 // upgrade judges them by that code alone.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <thread>
+
 #include "support/TestSupport.h"
 #include "upgrade/PosixProcessRunner.h"
+
+extern char** environ;
 
 namespace quillon {
 namespace {
@@ -112,6 +124,65 @@ TEST_F(Companions, GostwickAsksForAMissingNameOnTheTerminal) {
     run = gostwick({"1", "in.csv", "unnamed.pdb", ""});  // standard input gives nothing
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(readFile(dir.path("gostwick.err")), "Error - No name for the database was given");
+}
+
+// gostwick.exe waits for the database name on its standard input after the first pass over the
+// CSV, with its temporary database open beside the destination: a signal then must end it,
+// remove that file and leave the database that was there.
+TEST_F(Companions, GostwickEndedByASignalLeavesTheDatabaseAndNoTemporaryFile) {
+    writeFile(dir.path("in.csv"), "Name\r\nAnn\r\n");
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signalNumber));
+        writeFile(dir.path("out.pdb"), "the user's database");
+        int input[2];
+        ASSERT_EQ(pipe(input), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+        posix_spawn_file_actions_addclose(&actions, input[1]);
+        const std::string errorPath =
+            dir.root().parent_path() / (dir.root().filename().string() + ".prompt");
+        posix_spawn_file_actions_addopen(&actions, 2, errorPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        for (const int reset : {SIGINT, SIGTERM, SIGHUP}) {
+            sigaddset(&defaults, reset);
+        }
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+        const std::string program = QUILLON_GOSTWICK_BINARY;
+        const std::string csv = dir.path("in.csv");
+        const std::string pdb = dir.path("out.pdb");
+        std::vector<char*> argv = {const_cast<char*>(program.c_str()),
+                                   const_cast<char*>("1"),
+                                   const_cast<char*>(csv.c_str()),
+                                   const_cast<char*>(pdb.c_str()),
+                                   const_cast<char*>(""),
+                                   nullptr};
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), environ),
+                  0);
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+        close(input[0]);
+        // The prompt shows that the temporary database exists.
+        for (int wait = 0; wait < 500 && readFile(errorPath).empty(); ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(readFile(errorPath), "Name for the database in Tavlo: ");
+        EXPECT_EQ(filesIn(dir.root()).size(), 3u) << "in.csv, out.pdb and the temporary file";
+        kill(child, signalNumber);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        close(input[1]);
+        std::filesystem::remove(errorPath);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << status;
+        EXPECT_EQ(readFile(dir.path("out.pdb")), "the user's database");
+        EXPECT_EQ(filesIn(dir.root()), (std::vector<std::string>{"in.csv", "out.pdb"}));
+    }
 }
 
 // The upgrade passes one command-line text; the runner cuts it by the batch-mode rules, so a

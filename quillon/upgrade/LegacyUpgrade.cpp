@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "database/AtomicOutputFile.h"
+#include "database/FileSystem.h"
 #include "database/Files.h"
 #include "database/TavloLayout.h"
 #include "ui/DerivedPaths.h"
@@ -64,6 +65,7 @@ class WorkingFiles {
         for (const std::string* path : {&csvPath_, &infoPath_}) {
             if (!path->empty()) {
                 static_cast<void>(deleteFile(*path));
+                platform::forgetTemporaryFile(*path);
             }
         }
     }
@@ -85,6 +87,7 @@ class WorkingFiles {
             std::string info = nameBeside(stem, token, ".ifo");
             if (!reserve(info, failure)) {
                 static_cast<void>(deleteFile(csvPath_));
+                platform::forgetTemporaryFile(csvPath_);
                 csvPath_.clear();
                 if (!failure.empty()) {
                     return false;
@@ -104,6 +107,9 @@ class WorkingFiles {
     static bool reserve(const std::string& path, std::string& failure) {
         OutputFile file;
         const bool created = file.createNew(path) && file.close();
+        if (created) {
+            platform::rememberTemporaryFile(path);
+        }
         failure = created || file.errorNumber() == EEXIST
                       ? std::string()
                       : path + ": " + systemErrorText(file.errorNumber());
