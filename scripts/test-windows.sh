@@ -684,13 +684,51 @@ tavlo3Pro.pdb: $(cat "$folder/tavlo3Pro.pdb")"
             "user's files kept: $kept; files now: $(ls "$folder" | tr '\n' ' '); ${output//$'\n'/; }"
     fi
 
+    if [ -z "${DISPLAY:-}" ]; then
+        fail "quillon: the dialog's questions and the name request's Cancel" \
+            "no display: Xvfb is not installed or did not start"
+        return
+    fi
+
+    # Button 1000 onto the user's rich.csv and rich.ifo asks first: No keeps both, Yes replaces
+    # them with what the Linux batch mode exports.
+    local over=$work/quillon/export-over answer
+    mkdir -p "$over/linux" "$over/windows"
+    cp "$root/quillon/fuzz/corpus/database/rich.pdb" "$over/linux/"
+    cp "$root/quillon/fuzz/corpus/database/rich.pdb" "$over/windows/"
+    printf "the user's csv" >"$over/windows/rich.csv"
+    printf "the user's ifo" >"$over/windows/rich.ifo"
+    (cd "$over/linux" && env -u DISPLAY "$linux_programs/Quillon" 2 rich.pdb rich.csv rich.ifo \
+        </dev/null >/dev/null 2>&1) || true
+    chosen=$(cd "$over/windows" && winepath -w rich.pdb 2>/dev/null)
+    for answer in no yes; do
+        local name="quillon: exporting onto an existing CSV and .ifo asks first; $answer"
+        local status=0 probe_output
+        probe_output=$(cd "$over/windows" && timeout 120 wine \
+            "$windows_programs/dialog-probe.exe" --export-over "$chosen" "$answer" 2>/dev/null |
+            tr -d '\r') || status=$?
+        local question="message box: ${chosen%.pdb}.csv and ${chosen%.pdb}.ifo already exist."
+        local files_as_expected=no
+        if [ "$answer" == no ]; then
+            [ "$(cat "$over/windows/rich.csv")" == "the user's csv" ] &&
+                [ "$(cat "$over/windows/rich.ifo")" == "the user's ifo" ] && files_as_expected=yes
+        else
+            cmp -s "$over/linux/rich.csv" "$over/windows/rich.csv" &&
+                cmp -s "$over/linux/rich.ifo" "$over/windows/rich.ifo" && files_as_expected=yes
+        fi
+        if [ $status -eq 0 ] && grep -qF "$question" <<<"$probe_output" &&
+            [ "$files_as_expected" == yes ] && [ "$(ls "$over/windows" | wc -l)" == 3 ]; then
+            pass "$name"
+        else
+            fail "$name" "files as expected: $files_as_expected; $(grep -v '^ok' <<<"$probe_output" |
+                tr '\n' ';') files now: $(ls "$over/windows" | tr '\n' ' ')"
+        fi
+        sed 's/^/        /' <<<"$probe_output"
+    done
+
     # The database-name request cancelled in batch mode: exit code 1, the reason in gostwick.err,
     # the database as it was.
     local name="quillon: cancelling the batch name request writes nothing and ends with 1"
-    if [ -z "${DISPLAY:-}" ]; then
-        fail "$name" "no display: Xvfb is not installed or did not start"
-        return
-    fi
     local cancel=$work/quillon/cancel-name
     mkdir -p "$cancel"
     quillon_failure_case_inputs "$cancel"

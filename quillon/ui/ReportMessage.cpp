@@ -3,7 +3,6 @@
 // message box: nobody may be there to close it, and the run would wait for ever.
 #include "ui/ReportMessage.h"
 
-#include <cerrno>
 #include <cstdio>
 
 #include "database/Files.h"

@@ -8,6 +8,7 @@
  *   dialog-probe [picture.bmp]
  *   dialog-probe --name ARGUMENTS NAME   batch mode that asks for the database name: answer NAME
  *   dialog-probe --cancel-name ARGUMENTS  the same request cancelled: Quillon.exe ends with 1
+ *   dialog-probe --export-over PDB yes|no  button 1000 onto an existing CSV, the question answered
  *   dialog-probe --round-trip PDB CSV NAME   buttons 1000 then 1001 with the semicolon chosen
  *   dialog-probe --upgrade PDB               button 1006 (ferrand.exe and gostwick.exe in the
  *                                            current folder)
@@ -188,8 +189,9 @@ static int chooseFile(HWND dialog, int button, const char* fileName) {
     return 1;
 }
 
-/* Waits for a message box of Quillon, prints what it says and closes it; 0 when none came. */
-static int awaitMessageBox(DWORD milliseconds) {
+/* Waits for a message box of Quillon, prints what it says and closes it with the button `answer`
+ * (IDOK, IDYES, IDNO); 0 when none came. */
+static int answerMessageBox(DWORD milliseconds, WPARAM answer) {
     char text[512] = "";
     HWND box = NULL;
     HWND label;
@@ -208,12 +210,43 @@ static int awaitMessageBox(DWORD milliseconds) {
         GetWindowTextA(label, text, sizeof text);
     }
     printf("message box: %s\n", text);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageA(box, WM_COMMAND, answer, 0);
     while (IsWindow(box) && waited < milliseconds + 5000) {
         Sleep(100);
         waited += 100;
     }
     return 1;
+}
+
+static int awaitMessageBox(DWORD milliseconds) {
+    return answerMessageBox(milliseconds, IDOK);
+}
+
+/* Button 1000 onto a CSV that exists: the question comes first and is answered `yes` or not; No
+ * runs no conversion, Yes converts. */
+static int exportOverExistingFiles(const char* databaseFile, int yes) {
+    PROCESS_INFORMATION process;
+    HWND dialog;
+    if (!startQuillon(&process, "")) {
+        check(0, "Quillon.exe started", "");
+        return 1;
+    }
+    dialog = waitForWindow("Tavlo Pro Converter 1.0e", 30000);
+    check(dialog != NULL, "main dialog shown", "");
+    if (dialog != NULL) {
+        check(chooseFile(dialog, 1000, databaseFile), "button 1000 offers the file-open dialog",
+              databaseFile);
+        check(answerMessageBox(30000, yes ? IDYES : IDNO), "the question before replacing comes",
+              yes ? "answered Yes" : "answered No");
+        if (yes) {
+            check(awaitMessageBox(30000), "the conversion to CSV reports its outcome", "");
+        } else {
+            check(!awaitMessageBox(3000), "No runs no conversion", "");
+        }
+        waitUntilIdle(dialog, 10000);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    }
+    return finish(&process, "\"Exit\" ends Quillon.exe with exit code 0");
 }
 
 /* Database to CSV and back with the semicolon chosen, through the buttons and the file-open
@@ -275,6 +308,9 @@ int main(int argc, char** argv) {
     }
     if (argc == 3 && strcmp(argv[1], "--cancel-name") == 0) {
         return answerNameRequest(argv[2], NULL);
+    }
+    if (argc == 4 && strcmp(argv[1], "--export-over") == 0) {
+        return exportOverExistingFiles(argv[2], strcmp(argv[3], "yes") == 0);
     }
     if (argc == 3 && strcmp(argv[1], "--upgrade") == 0) {
         return upgradeThroughButton(argv[2]);
