@@ -651,11 +651,226 @@ pdbPath: ${chosen%.pdb}Pro.pdb" "$output"
         "message: Cannot locate the ferrand.exe application." "$output"
 }
 
+# --- Quillon: a failure changes no file, and the exit code says what happened ----------------
+# Every case starts from a folder that holds the inputs, the user's own out.pdb, out.csv and
+# out.ifo and an older gostwick.err. Windows must leave the same folder as Linux (gostwick.err and
+# the exit code included), the user's files with their bytes and no temporary file. The display
+# is set, so a batch run that showed a message box would wait and be stopped by the time limit.
+quillon_failure_case_inputs() {
+    local folder=$1 field names=F0
+    for field in $(seq 1 50); do names+=",F$field"; done
+    printf 'Name,Phone\r\nAnn,555\r\n' >"$folder/good.csv"
+    printf 'Name,Phone\r\n"Ann,555\r\n' >"$folder/unclosed.csv"
+    printf '%s\r\n' "$names" >"$folder/wide.csv"
+    printf '1\r\n' >"$folder/types.ifo"
+    cp "$root/quillon/fuzz/corpus/database/rich.pdb" "$folder/good.pdb"
+    head -c 1800 "$folder/good.pdb" >"$folder/cut.pdb"
+    printf "the user's database" >"$folder/out.pdb"
+    printf "the user's csv" >"$folder/out.csv"
+    printf "the user's ifo" >"$folder/out.ifo"
+    printf 'an older report' >"$folder/gostwick.err"
+}
+
+quillon_failure_checks() {
+    local windows_programs=$root/$build/quillon linux_programs=$root/$reference/quillon
+    # name | expected exit code | arguments (as the shell reads them)
+    local cases='missing-csv|1|1 missing.csv out.pdb Name
+unclosed-quote|1|1 unclosed.csv out.pdb Name
+51-fields|1|1 wide.csv out.pdb Name
+32-character-name|1|1 good.csv out.pdb nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn
+bad-ifo|1|1 good.csv out.pdb Name types.ifo
+missing-ifo|1|1 good.csv out.pdb Name missing.ifo
+pdb-into-missing-folder|1|1 good.csv no/such/out.pdb Name
+corrupt-pdb|1|2 cut.pdb out.csv out.ifo
+missing-pdb|1|2 missing.pdb out.csv out.ifo
+ifo-into-missing-folder|1|2 good.pdb out.csv no/such/out.ifo
+mode-3|2|3 a b
+mode-12|2|12 good.csv out.pdb Name
+mode-1-without-files|2|1
+more-arguments-than-mode-2-takes|2|2 good.pdb out.csv out.ifo more'
+    local name expected arguments
+    while IFS='|' read -r name expected arguments; do
+        local case_dir=$work/quillon/failure-$name
+        local -a args
+        read -r -a args <<<"$arguments"
+        mkdir -p "$case_dir/linux" "$case_dir/windows"
+        quillon_failure_case_inputs "$case_dir/linux"
+        quillon_failure_case_inputs "$case_dir/windows"
+        local before status=0
+        before=$(ls "$case_dir/windows")
+        (cd "$case_dir/linux" && timeout 60 env -u DISPLAY "$linux_programs/Quillon" \
+            "${args[@]}" </dev/null >/dev/null 2>&1) || status=$?
+        echo "exit $status" >"$case_dir/linux.exit"
+        status=0
+        (cd "$case_dir/windows" && timeout 60 wine "$windows_programs/Quillon.exe" "${args[@]}" \
+            </dev/null >/dev/null 2>&1) || status=$?
+        echo "exit $status" >"$case_dir/windows.exit"
+        local problems=()
+        [ "$(cat "$case_dir/windows.exit")" == "exit $expected" ] ||
+            problems+=("$(cat "$case_dir/windows.exit"), expected $expected")
+        cmp -s "$case_dir/linux.exit" "$case_dir/windows.exit" ||
+            problems+=("Linux $(cat "$case_dir/linux.exit")")
+        [ "$(ls "$case_dir/windows")" == "$before" ] ||
+            problems+=("files now: $(ls "$case_dir/windows" | tr '\n' ' ')")
+        local changed
+        changed=$(quillon_user_files_changed "$case_dir/windows")
+        [ -z "$changed" ] || problems+=("changed: $changed")
+        local differences
+        differences=$({ diff -r "$case_dir/linux" "$case_dir/windows" 2>&1 || true; } | head -n 5)
+        [ -z "$differences" ] || problems+=("differs from Linux: ${differences//$'\n'/; }")
+        if [ ${#problems[@]} -eq 0 ]; then
+            pass "quillon: $name leaves every file as it was$(quillon_outcome_of "$case_dir")"
+        else
+            fail "quillon: $name leaves every file as it was" "$(printf '%s; ' "${problems[@]}")"
+        fi
+    done <<<"$cases"
+
+    # A successful run replaces the user's database and removes the older report, as on Linux.
+    local success=$work/quillon/failure-success
+    mkdir -p "$success/linux" "$success/windows"
+    quillon_failure_case_inputs "$success/linux"
+    quillon_failure_case_inputs "$success/windows"
+    (cd "$success/linux" && env -u DISPLAY "$linux_programs/Quillon" 1 good.csv out.pdb Name \
+        </dev/null >/dev/null 2>&1) || true
+    (cd "$success/windows" && timeout 60 wine "$windows_programs/Quillon.exe" 1 good.csv out.pdb \
+        Name </dev/null >/dev/null 2>&1) || true
+    local expected_files
+    expected_files=$(ls "$success/linux" | grep -vx gostwick.err | tr '\n' ' ')
+    if [ ! -e "$success/linux/gostwick.err" ] && [ -s "$success/windows/out.pdb" ] &&
+        cmp -s "$success/linux/out.pdb" "$success/windows/out.pdb" &&
+        [ "$(ls "$success/windows" | tr '\n' ' ')" == "$expected_files" ]; then
+        pass "quillon: a successful run replaces the database and removes the older gostwick.err"
+    else
+        fail "quillon: a successful run replaces the database and removes the older gostwick.err" \
+            "files now: $(ls "$success/windows" | tr '\n' ' ')"
+    fi
+
+    # The legacy upgrade beside the user's own tavlo3.csv and tavlo3.ifo, and over an existing
+    # tavlo3Pro.pdb: declined, nothing runs; agreed, it is replaced. The user's files keep their
+    # bytes and no working file stays.
+    local folder=$work/quillon/upgrade-beside-user-files
+    mkdir -p "$folder"
+    cp "$windows_programs/ferrand.exe" "$windows_programs/gostwick.exe" "$folder/"
+    cp "$root/quillon/fuzz/corpus/tavlo3/sample.pdb" "$folder/tavlo3.pdb"
+    printf "the user's csv" >"$folder/tavlo3.csv"
+    printf "the user's ifo" >"$folder/tavlo3.ifo"
+    printf 'an earlier upgrade' >"$folder/tavlo3Pro.pdb"
+    local chosen output listing
+    chosen=$(winepath -w "$folder/tavlo3.pdb" 2>/dev/null)
+    listing=$(ls "$folder" | tr '\n' ' ')
+    output=$(cd "$folder" && timeout 120 wine "$windows_programs/upgrade-probe.exe" "$chosen" no \
+        2>/dev/null | tr -d '\r' | sed 's/ *$//')
+    expect_output "quillon: the upgrade asks before replacing tavlo3Pro.pdb; no runs nothing" \
+"question: ${chosen%.pdb}Pro.pdb already exists.
+Do you want to replace it?
+answer: no
+pdbPath:
+files: $listing
+tavlo3Pro.pdb: an earlier upgrade" "$output
+files: $(ls "$folder" | tr '\n' ' ')
+tavlo3Pro.pdb: $(cat "$folder/tavlo3Pro.pdb")"
+    output=$(cd "$folder" && timeout 120 wine "$windows_programs/upgrade-probe.exe" "$chosen" yes \
+        2>/dev/null | tr -d '\r' | grep -v '^question\|^Do you\|^answer')
+    local kept=yes
+    [ "$(cat "$folder/tavlo3.csv")" == "the user's csv" ] || kept=no
+    [ "$(cat "$folder/tavlo3.ifo")" == "the user's ifo" ] || kept=no
+    if [ "$kept" == yes ] && [ "$(ls "$folder" | tr '\n' ' ')" == "$listing" ] &&
+        grep -q '^message: Conversion of Tavlo 3.x format .pdb file: tavlo3.pdb complete.' \
+            <<<"$output" && ! grep -q 'an earlier upgrade' "$folder/tavlo3Pro.pdb"; then
+        pass "quillon: the upgrade replaces tavlo3Pro.pdb when agreed; the user's files stay"
+    else
+        fail "quillon: the upgrade replaces tavlo3Pro.pdb when agreed; the user's files stay" \
+            "user's files kept: $kept; files now: $(ls "$folder" | tr '\n' ' '); ${output//$'\n'/; }"
+    fi
+
+    if [ -z "${DISPLAY:-}" ]; then
+        fail "quillon: the dialog's questions and the name request's Cancel" \
+            "no display: Xvfb is not installed or did not start"
+        return
+    fi
+
+    # Button 1000 onto the user's rich.csv and rich.ifo asks first: No keeps both, Yes replaces
+    # them with what the Linux batch mode exports.
+    local over=$work/quillon/export-over answer
+    mkdir -p "$over/linux" "$over/windows"
+    cp "$root/quillon/fuzz/corpus/database/rich.pdb" "$over/linux/"
+    cp "$root/quillon/fuzz/corpus/database/rich.pdb" "$over/windows/"
+    printf "the user's csv" >"$over/windows/rich.csv"
+    printf "the user's ifo" >"$over/windows/rich.ifo"
+    (cd "$over/linux" && env -u DISPLAY "$linux_programs/Quillon" 2 rich.pdb rich.csv rich.ifo \
+        </dev/null >/dev/null 2>&1) || true
+    chosen=$(cd "$over/windows" && winepath -w rich.pdb 2>/dev/null)
+    for answer in no yes; do
+        local name="quillon: exporting onto an existing CSV and .ifo asks first; $answer"
+        local status=0 probe_output
+        probe_output=$(cd "$over/windows" && timeout 120 wine \
+            "$windows_programs/dialog-probe.exe" --export-over "$chosen" "$answer" 2>/dev/null |
+            tr -d '\r') || status=$?
+        local question="message box: ${chosen%.pdb}.csv and ${chosen%.pdb}.ifo already exist."
+        local files_as_expected=no
+        if [ "$answer" == no ]; then
+            [ "$(cat "$over/windows/rich.csv")" == "the user's csv" ] &&
+                [ "$(cat "$over/windows/rich.ifo")" == "the user's ifo" ] && files_as_expected=yes
+        else
+            cmp -s "$over/linux/rich.csv" "$over/windows/rich.csv" &&
+                cmp -s "$over/linux/rich.ifo" "$over/windows/rich.ifo" && files_as_expected=yes
+        fi
+        if [ $status -eq 0 ] && grep -qF "$question" <<<"$probe_output" &&
+            [ "$files_as_expected" == yes ] && [ "$(ls "$over/windows" | wc -l)" == 3 ]; then
+            pass "$name"
+        else
+            fail "$name" "files as expected: $files_as_expected; $(grep -v '^ok' <<<"$probe_output" |
+                tr '\n' ';') files now: $(ls "$over/windows" | tr '\n' ' ')"
+        fi
+        sed 's/^/        /' <<<"$probe_output"
+    done
+
+    # The database-name request cancelled in batch mode: exit code 1, the reason in gostwick.err,
+    # the database as it was.
+    local name="quillon: cancelling the batch name request writes nothing and ends with 1"
+    local cancel=$work/quillon/cancel-name
+    mkdir -p "$cancel"
+    quillon_failure_case_inputs "$cancel"
+    rm "$cancel/gostwick.err"
+    local status=0 probe_output
+    probe_output=$(cd "$cancel" && timeout 120 wine "$windows_programs/dialog-probe.exe" \
+        --cancel-name ' 1 good.csv out.pdb ""' 2>/dev/null | tr -d '\r') || status=$?
+    if [ $status -eq 0 ] && [ "$(cat "$cancel/out.pdb")" == "the user's database" ] &&
+        [ "$(cat "$cancel/gostwick.err")" == "Error - No name for the database was given" ]; then
+        pass "$name"
+    else
+        fail "$name" "$(grep -v '^ok' <<<"$probe_output" | tr '\n' ';') files now:" \
+            "$(ls "$cancel" | tr '\n' ' ')"
+    fi
+    sed 's/^/        /' <<<"$probe_output"
+}
+
+# Which of the user's out.pdb, out.csv and out.ifo (as quillon_failure_case_inputs wrote them)
+# no longer hold their bytes.
+quillon_user_files_changed() {
+    local kind
+    for kind in database csv ifo; do
+        local file=$1/out.${kind/database/pdb}
+        [ "$(cat "$file" 2>/dev/null)" == "the user's $kind" ] || printf '%s ' "${file##*/}"
+    done
+}
+
+# The exit code of a failure case and the first line it left in gostwick.err.
+quillon_outcome_of() {
+    printf ' (%s' "$(cat "$1/windows.exit")"
+    if [ -f "$1/windows/gostwick.err" ]; then
+        printf ', gostwick.err: "%s"' "$(head -n 1 "$1/windows/gostwick.err" | head -c 60)"
+    fi
+    printf ')'
+}
+# --- end of the Quillon failure checks --------------------------------------------------------
+
 hollin_checks
 skerrit_checks
 quillon_checks
 upgrade_checks
 dialog_checks
+quillon_failure_checks
 
 wineserver -w
 if [ ${#failures[@]} -ne 0 ]; then

@@ -18,8 +18,8 @@ constexpr int kExitUsage = 2;
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    if (arguments.size() < 3 || arguments.size() > 4 || arguments[0].empty() ||
-        arguments[0][0] != '2' || arguments[1].empty() || arguments[2].empty()) {
+    if (arguments.size() < 3 || arguments.size() > 4 || arguments[0] != "2" ||
+        arguments[1].empty() || arguments[2].empty()) {
         std::fputs("Usage: ferrand.exe 2 tavlo3-pdb-file csv-file [ifo-file]\n", stderr);
         return kExitUsage;
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "convert/CsvRecordReader.h"
+#include "database/AtomicOutputFile.h"
 #include "database/ByteOrder.h"
 #include "database/Files.h"
 #include "database/InfoFile.h"
@@ -88,15 +89,11 @@ class CsvToPdbConversion {
         return false;
     }
     void report(std::string_view text) { ReportMessage(job_, ui_, text); }
-    // The information-file reader's messages always appear in a message box.
-    [[nodiscard]] bool stopWithInfoMessage(const std::string& text) {
-        ui_.showMessage(text);
-        return false;
-    }
 
     bool openFiles() {
         if (!csv_.open(job_.csvPath)) {
-            return stop("Error - Can't open csv file");
+            return stop(withReason("Error - Can't open csv file", job_.csvPath,
+                                   systemErrorText(csv_.openError())));
         }
         // Creating the database would destroy an input that has the same name.
         if (isSameFile(job_.pdbPath, job_.csvPath)) {
@@ -105,12 +102,23 @@ class CsvToPdbConversion {
         if (job_.useInfoFile && isSameFile(job_.pdbPath, job_.infoPath)) {
             return stop("Error - The pdb file and the ifo file are the same file");
         }
+        // The database is written under a temporary name and replaces an existing one only when
+        // it is complete: a rejected CSV or information file leaves the user's database as it was.
         if (!database_.create(job_.pdbPath)) {
-            return stop("Error - Can't open pdb file");
+            return stop(
+                withReason("Error - Can't open pdb file", job_.pdbPath, database_.errorText()));
         }
         if (job_.useInfoFile && !infoFile_.open(job_.infoPath)) {
-            report("Error - Can't open ifo file");
-            job_.useInfoFile = false;  // and go on without it
+            const std::string message = withReason("Error - Can't open ifo file", job_.infoPath,
+                                                   systemErrorText(infoFile_.openError()));
+            // An information file named on the command line was asked for: without it the
+            // database would lose its field types, so batch mode stops. The dialog derives the
+            // name and goes on without one.
+            if (job_.batchMode) {
+                return stop(message);
+            }
+            report(message);
+            job_.useInfoFile = false;
         }
         return true;
     }
@@ -131,7 +139,7 @@ class CsvToPdbConversion {
         if (job_.useInfoFile) {
             std::string message;
             if (!ReadInfoFieldTypes(infoFile_, appInfo_.fieldCount, appInfo_.types, message)) {
-                return stopWithInfoMessage(message);
+                return stop(message);
             }
             infoFile_.close();
             if (!infoFile_.open(job_.infoPath)) {
@@ -176,7 +184,7 @@ class CsvToPdbConversion {
             const std::array<uint16_t, kMaxFields> checkedTypes = appInfo_.types;
             std::string message;
             if (!ReadInfoFile(infoFile_, appInfo_, message)) {
-                return stopWithInfoMessage(message);
+                return stop(message);
             }
             // The sizes were worked out with the types read first; both reads see one file.
             appInfo_.types = checkedTypes;
@@ -189,6 +197,11 @@ class CsvToPdbConversion {
         while (name.empty()) {
             const std::optional<std::string> answer = ui_.askDatabaseName();
             if (!answer) {
+                // Cancelled in the dialog: the user knows, and nothing has been written. A batch
+                // run must leave its reason behind.
+                if (!job_.batchMode) {
+                    return false;
+                }
                 return stop("Error - No name for the database was given");
             }
             name = *answer;
@@ -204,11 +217,13 @@ class CsvToPdbConversion {
         const std::vector<uint8_t> appInfoBlock = encodeAppInfo(appInfo_);
         const std::vector<uint8_t> prologue =
             encodeDatabasePrologue(databaseName_, recordSizes_, appInfoBlock.size());
-        database_.write(prologue.data(), prologue.size());
-        database_.write(appInfoBlock.data(), appInfoBlock.size());
+        OutputFile& database = database_.file();
+        database.write(prologue.data(), prologue.size());
+        database.write(appInfoBlock.data(), appInfoBlock.size());
 
         if (!csv_.open(job_.csvPath)) {
-            return stop("Could not open input file.");
+            return stop(withReason("Could not open input file.", job_.csvPath,
+                                   systemErrorText(csv_.openError())));
         }
         CsvRecordReader reader(csv_, job_.delimiter);
         std::vector<std::string> names;
@@ -219,7 +234,7 @@ class CsvToPdbConversion {
             unchanged = reader.readRecord(appInfo_.fieldCount, fields_) == CsvRead::Line &&
                         recordSize(fields_, appInfo_) == recordSizes_[record];
             if (unchanged) {
-                writeRecord(database_, fields_, appInfo_, binary);
+                writeRecord(database, fields_, appInfo_, binary);
             }
         }
         if (!unchanged) {
@@ -227,8 +242,9 @@ class CsvToPdbConversion {
         }
         csv_.close();
         infoFile_.close();
-        if (!database_.close()) {
-            return stop("Error - Can't write pdb file");
+        if (!database_.commit()) {
+            return stop(
+                withReason("Error - Can't write pdb file", job_.pdbPath, database_.errorText()));
         }
         return true;
     }
@@ -236,7 +252,7 @@ class CsvToPdbConversion {
     DatabaseJob& job_;
     UserInterface& ui_;
     InputFile csv_;
-    OutputFile database_;
+    AtomicOutputFile database_;
     InputFile infoFile_;
     std::optional<CsvRecordReader> fieldReader_;
     AppInfo appInfo_;

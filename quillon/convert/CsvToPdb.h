@@ -12,9 +12,9 @@
 
 namespace quillon {
 
-// Runs the whole conversion of job and reports its outcome through ReportMessage (the messages
-// of the information-file reader always go to a message box). True when the database was
-// written; the outcome has been reported either way.
+// Runs the whole conversion of job and reports its outcome through ReportMessage. True when the
+// database was written; the outcome has been reported either way, except when the user cancelled
+// the name request in the dialog. An existing database is replaced only by a complete new one.
 bool ConvertCsvToPdb(DatabaseJob& job, UserInterface& ui);
 
 // A type-68 field's text as bytes: pairs of hexadecimal digits, high half first; a last unpaired

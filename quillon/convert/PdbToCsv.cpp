@@ -6,6 +6,7 @@
 #include <span>
 
 #include "convert/CsvLineWriter.h"
+#include "database/AtomicOutputFile.h"
 #include "database/DatabaseReader.h"
 #include "database/InfoFile.h"
 #include "ui/ReportMessage.h"
@@ -42,7 +43,9 @@ bool convertDatabaseToCsv(InputFile& database, OutputFile& csv, OutputFile* info
 bool ConvertPdbToCsv(DatabaseJob& job, UserInterface& ui) {
     InputFile database;
     if (!database.open(job.pdbPath)) {
-        ReportMessage(job, ui, "Error - Can't open pdb file");
+        ReportMessage(job, ui,
+                      withReason("Error - Can't open pdb file", job.pdbPath,
+                                 systemErrorText(database.openError())));
         return false;
     }
     // Creating the outputs would destroy an input that has the same name.
@@ -55,26 +58,50 @@ bool ConvertPdbToCsv(DatabaseJob& job, UserInterface& ui) {
         ReportMessage(job, ui, "Error - The ifo file must differ from the pdb and csv files");
         return false;
     }
-    OutputFile csv;
+    // Both outputs are written under temporary names and replace the existing files only when
+    // the whole database was read: a failure leaves the user's CSV and information file as they
+    // were.
+    AtomicOutputFile csv;
     if (!csv.create(job.csvPath)) {
-        ReportMessage(job, ui, "Error - Can't open csv file");
+        ReportMessage(job, ui,
+                      withReason("Error - Can't open csv file", job.csvPath, csv.errorText()));
         return false;
     }
-    OutputFile info;
+    AtomicOutputFile info;
     if (job.useInfoFile && !info.create(job.infoPath)) {
-        ReportMessage(job, ui, "Error - Can't open ifo file");
+        ReportMessage(job, ui,
+                      withReason("Error - Can't open ifo file", job.infoPath, info.errorText()));
         return false;
     }
     size_t liveCount = 0;
     std::string message;
-    if (!convertDatabaseToCsv(database, csv, job.useInfoFile ? &info : nullptr, job.delimiter,
-                              liveCount, message)) {
+    if (!convertDatabaseToCsv(database, csv.file(), job.useInfoFile ? &info.file() : nullptr,
+                              job.delimiter, liveCount, message)) {
+        if (job.useInfoFile && info.file().errorNumber() != 0) {
+            message = withReason(message, job.infoPath, systemErrorText(info.file().errorNumber()));
+        }
         ReportMessage(job, ui, message);
         return false;
     }
     database.close();
-    if (!csv.close()) {
-        ReportMessage(job, ui, "Error - Can't write csv file");
+    if (job.useInfoFile && !info.finish()) {
+        ReportMessage(job, ui,
+                      withReason("Error - Can't write ifo file", job.infoPath, info.errorText()));
+        return false;
+    }
+    if (!csv.finish()) {
+        ReportMessage(job, ui,
+                      withReason("Error - Can't write csv file", job.csvPath, csv.errorText()));
+        return false;
+    }
+    if (job.useInfoFile && !info.replaceDestination()) {
+        ReportMessage(job, ui,
+                      withReason("Error - Can't write ifo file", job.infoPath, info.errorText()));
+        return false;
+    }
+    if (!csv.replaceDestination()) {
+        ReportMessage(job, ui,
+                      withReason("Error - Can't write csv file", job.csvPath, csv.errorText()));
         return false;
     }
     if (!job.batchMode) {

@@ -2,18 +2,24 @@
 #include "database/Files.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include "database/FileSystem.h"
 
 namespace quillon {
 
 bool InputFile::open(const std::string& path) {
     close();
+    errno = 0;
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr) {
+        openError_ = errno != 0 ? errno : ENOENT;
         return false;
     }
+    openError_ = 0;
     buffer_.resize(kBufferSize);
     return true;
 }
@@ -81,16 +87,47 @@ LineEnd InputFile::readLine(std::string& line, size_t maxChars) {
 
 bool OutputFile::create(const std::string& path) {
     static_cast<void>(close());
-    file_ = std::fopen(path.c_str(), "wb");
     failed_ = false;
+    errorNumber_ = 0;
+    syncOnClose_ = false;
+    errno = 0;
+    file_ = std::fopen(path.c_str(), "wb");
+    if (file_ == nullptr) {
+        fail(errno);
+        return false;
+    }
     buffer_.reserve(kBufferSize);
-    return file_ != nullptr;
+    return true;
+}
+
+bool OutputFile::createNew(const std::string& path) {
+    static_cast<void>(close());
+    failed_ = false;
+    errorNumber_ = 0;
+    errno = 0;
+    file_ = platform::createNewFile(path);
+    if (file_ == nullptr) {
+        fail(errno);
+        return false;
+    }
+    syncOnClose_ = true;
+    buffer_.reserve(kBufferSize);
+    return true;
+}
+
+void OutputFile::fail(int errorNumber) {
+    if (!failed_) {
+        errorNumber_ = errorNumber != 0 ? errorNumber : EIO;
+    }
+    failed_ = true;
 }
 
 void OutputFile::openMemory(std::string& target) {
     static_cast<void>(close());
     memory_ = &target;
     failed_ = false;
+    errorNumber_ = 0;
+    syncOnClose_ = false;
 }
 
 void OutputFile::write(const void* bytes, size_t count) {
@@ -104,8 +141,9 @@ void OutputFile::flush() {
     if (memory_ != nullptr) {
         memory_->append(buffer_);
     } else if (file_ != nullptr && !buffer_.empty()) {
+        errno = 0;
         if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
-            failed_ = true;
+            fail(errno);
         }
     }
     buffer_.clear();
@@ -113,14 +151,22 @@ void OutputFile::flush() {
 
 bool OutputFile::close() {
     if (!isOpen()) {
-        return true;
+        return !failed_;
     }
     flush();
-    if (file_ != nullptr && std::fclose(file_) != 0) {
-        failed_ = true;
+    if (file_ != nullptr) {
+        errno = 0;
+        if (syncOnClose_ && !failed_ && !platform::syncFile(file_)) {
+            fail(errno);
+        }
+        errno = 0;
+        if (std::fclose(file_) != 0) {
+            fail(errno);
+        }
     }
     file_ = nullptr;
     memory_ = nullptr;
+    syncOnClose_ = false;
     return !failed_;
 }
 
@@ -145,6 +191,15 @@ bool isSameFile(const std::string& first, const std::string& second) {
 bool deleteFile(const std::string& path) {
     std::error_code error;
     return std::filesystem::remove(path, error);
+}
+
+bool pathExists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+std::string systemErrorText(int errorNumber) {
+    return std::strerror(errorNumber);
 }
 
 }  // namespace quillon

@@ -2,7 +2,8 @@
 // resolution and deletion. Files are always opened in binary; "text" reading and writing is done
 // here explicitly (CR LF folded to LF on input, CR LF written by the callers), so the bytes are the
 // same on every platform. Both classes can also work on memory, which the tests, the fuzz targets
-// and the benchmark use.
+// and the benchmark use. Every failure keeps the system's error number, so that a report can say
+// why. Outputs that replace a user's file go through AtomicOutputFile, which builds on this.
 #pragma once
 
 #include <cstddef>
@@ -30,7 +31,9 @@ class InputFile {
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
+    // False when the file cannot be opened; openError() then says why.
     [[nodiscard]] bool open(const std::string& path);
+    int openError() const { return openError_; }
     // Reads from bytes owned by the caller, which must outlive the reading.
     void openMemory(std::string_view bytes);
     void close();
@@ -59,6 +62,7 @@ class InputFile {
 
     static constexpr size_t kBufferSize = 64 * 1024;
     std::FILE* file_ = nullptr;
+    int openError_ = 0;
     bool memory_ = false;
     std::vector<uint8_t> buffer_;
     const uint8_t* data_ = nullptr;
@@ -75,6 +79,9 @@ class OutputFile {
 
     // Creates the file, replacing an existing one.
     [[nodiscard]] bool create(const std::string& path);
+    // Creates a file that must not exist yet (EEXIST otherwise). Closing it writes its bytes
+    // through to the disk, since it is about to take the place of another file.
+    [[nodiscard]] bool createNew(const std::string& path);
     // Appends everything written to target, which must outlive the writing.
     void openMemory(std::string& target);
     bool isOpen() const { return file_ != nullptr || memory_ != nullptr; }
@@ -90,17 +97,22 @@ class OutputFile {
     // Ends a text line the way a text-mode file does on the target platform of the handheld's
     // desktop: CR LF.
     void endLine() { write("\r\n"); }
-    // Flushes and closes; false when any write failed. Closing a closed file succeeds.
+    // Flushes and closes; false when any write (or the creation) failed, then errorNumber() says
+    // why. Closing again gives the same answer.
     [[nodiscard]] bool close();
+    int errorNumber() const { return errorNumber_; }
 
   private:
     void flush();
+    void fail(int errorNumber);
 
     static constexpr size_t kBufferSize = 64 * 1024;
     std::FILE* file_ = nullptr;
     std::string* memory_ = nullptr;
     std::string buffer_;
     bool failed_ = false;
+    bool syncOnClose_ = false;
+    int errorNumber_ = 0;
 };
 
 // The absolute, normalised form of path (the path itself if it cannot be resolved).
@@ -108,5 +120,10 @@ std::string fullPath(const std::string& path);
 // True when both paths name one file, so that writing one would destroy the other.
 bool isSameFile(const std::string& first, const std::string& second);
 [[nodiscard]] bool deleteFile(const std::string& path);
+// True when something (a file, a folder) exists under path.
+bool pathExists(const std::string& path);
+
+// The system's text for an error number ("No such file or directory").
+std::string systemErrorText(int errorNumber);
 
 }  // namespace quillon

@@ -17,7 +17,8 @@ constexpr int kMaxNameCharacters = 30;
 DatabaseNameDialog::DatabaseNameDialog(QWidget* parent)
     : QDialog(parent, kModalFrameDialogFlags),
       edit_(new QLineEdit(this)),
-      ok_(new QPushButton(QStringLiteral("OK"), this)) {
+      ok_(new QPushButton(QStringLiteral("OK"), this)),
+      cancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
     const DialogUnits units(font());
     setWindowTitle(QStringLiteral("Dialog"));
     setFixedSize(units.toPixels(186, 76));
@@ -31,9 +32,13 @@ DatabaseNameDialog::DatabaseNameDialog(QWidget* parent)
     edit_->setMaxLength(kMaxNameCharacters);
     edit_->setGeometry(units.toPixels(28, 29, 123, 14));
 
+    // OK and Cancel side by side, centred under the edit box as OK alone was.
     ok_->setDefault(true);
-    ok_->setGeometry(units.toPixels(68, 55, 50, 14));
+    ok_->setGeometry(units.toPixels(37, 55, 50, 14));
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    cancel_->setObjectName(QStringLiteral("cancel"));
+    cancel_->setGeometry(units.toPixels(99, 55, 50, 14));
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     edit_->setFocus();
 }
 

@@ -37,11 +37,7 @@ QApplication* GuiSession::application() {
 }
 
 void BatchUserInterface::showMessage(std::string_view text) {
-    if (session_.application() == nullptr) {
-        std::fprintf(stderr, "Quillon: %.*s\n", static_cast<int>(text.size()), text.data());
-        return;
-    }
-    QtUserInterface().showMessage(text);
+    showOnConsole(text);
 }
 
 std::optional<std::string> BatchUserInterface::askDatabaseName() {

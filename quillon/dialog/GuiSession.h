@@ -32,8 +32,10 @@ class GuiSession {
     std::unique_ptr<QApplication> application_;
 };
 
-// The user interface of batch mode: a dialog appears only when one is asked for, and without a
-// display a message goes to standard error and the name request gets no answer.
+// The user interface of batch mode. Reports never appear in a message box, which would hold the
+// run until somebody closed it: they go to the error file and standard error. The one dialog batch
+// mode shows is the database-name request when the name argument is empty; without a display it
+// gets no answer.
 class BatchUserInterface : public UserInterface {
   public:
     explicit BatchUserInterface(GuiSession& session) : session_(session) {}
@@ -41,6 +43,7 @@ class BatchUserInterface : public UserInterface {
     void showMessage(std::string_view text) override;
     std::optional<std::string> askDatabaseName() override;
     std::optional<std::string> chooseFileToOpen(std::string_view filter) override;
+    bool confirm(std::string_view) override { return false; }
 
   private:
     GuiSession& session_;

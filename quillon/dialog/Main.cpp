@@ -1,6 +1,6 @@
 // Quillon's entry point. With arguments it runs batch mode, which reports through the error file
-// "gostwick.err" and ends with exit code 0 whatever happened; without, it shows the main dialog
-// and ends when the dialog closes.
+// "gostwick.err" and standard error and ends with exit code 0 (converted), 1 (failed) or 2 (the
+// command line is not understood); without, it shows the main dialog and ends when it closes.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,6 +12,10 @@
 #include "upgrade/PosixProcessRunner.h"
 
 namespace {
+
+constexpr const char* kBatchUsage =
+    "Batch mode: Quillon 1 csv-file pdb-file database-name [ifo-file]\n"
+    "            Quillon 2 pdb-file csv-file [ifo-file]\n";
 
 int runMainDialog() {
     quillon::QtUserInterface ui;
@@ -28,16 +32,19 @@ int main(int argc, char** argv) {
     quillon::GuiSession session(argc, argv);
     quillon::BatchUserInterface batchUi(session);
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    if (quillon::RunArguments(arguments, batchUi) == quillon::StartMode::Batch) {
-        return 0;
+    quillon::BatchResult result = quillon::BatchResult::NotUnderstood;
+    if (quillon::RunArguments(arguments, batchUi, &result) == quillon::StartMode::Batch) {
+        if (result == quillon::BatchResult::NotUnderstood) {
+            std::fputs(kBatchUsage, stderr);
+        }
+        return quillon::BatchExitCode(result);
     }
     if (session.application() == nullptr) {
         std::fputs(
             "Quillon: the dialog cannot be shown: there is no display (DISPLAY and "
-            "WAYLAND_DISPLAY are not set).\n"
-            "Batch mode: Quillon 1 csv-file pdb-file database-name [ifo-file]\n"
-            "            Quillon 2 pdb-file csv-file [ifo-file]\n",
+            "WAYLAND_DISPLAY are not set).\n",
             stderr);
+        std::fputs(kBatchUsage, stderr);
         return 1;
     }
     return runMainDialog();

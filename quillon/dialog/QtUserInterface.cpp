@@ -55,8 +55,19 @@ void QtUserInterface::showMessage(std::string_view text) {
 std::optional<std::string> QtUserInterface::askDatabaseName() {
     const BusyCursorPause pause;
     DatabaseNameDialog dialog(owner_);
-    dialog.exec();
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
     return nameToBytes(dialog.name());
+}
+
+bool QtUserInterface::confirm(std::string_view question) {
+    const BusyCursorPause pause;
+    QMessageBox box(QMessageBox::Question, messageBoxTitle(), textFromBytes(question),
+                    QMessageBox::Yes | QMessageBox::No, owner_);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 std::optional<std::string> QtUserInterface::chooseFileToOpen(std::string_view filter) {

@@ -15,9 +15,11 @@ class QtUserInterface : public UserInterface {
     void setOwner(QWidget* owner) { owner_ = owner; }
 
     void showMessage(std::string_view text) override;
-    // Never nullopt: the dialog can always be answered. Closed without OK, it gives "".
+    // Cancel, Escape and the close box give nullopt.
     std::optional<std::string> askDatabaseName() override;
     std::optional<std::string> chooseFileToOpen(std::string_view filter) override;
+    // Yes and No, with No as the default button and on Escape.
+    bool confirm(std::string_view question) override;
 
   private:
     QWidget* owner_;

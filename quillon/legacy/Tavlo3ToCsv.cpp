@@ -5,6 +5,7 @@
 #include <span>
 
 #include "convert/CsvLineWriter.h"
+#include "database/AtomicOutputFile.h"
 #include "legacy/Tavlo3Reader.h"
 
 namespace quillon::tavlo3 {
@@ -71,7 +72,8 @@ bool ConvertTavlo3Database(const std::string& pdbPath, const std::string& csvPat
                            const std::string& infoPath, std::string& message) {
     InputFile database;
     if (!database.open(pdbPath)) {
-        message = "Error - Can't open the Tavlo 3.x database " + pdbPath;
+        message = "Error - Can't open the Tavlo 3.x database " + pdbPath + ": " +
+                  systemErrorText(database.openError());
         return false;
     }
     // Creating an output over the database would destroy what is to be upgraded.
@@ -83,32 +85,38 @@ bool ConvertTavlo3Database(const std::string& pdbPath, const std::string& csvPat
             "different files";
         return false;
     }
-    OutputFile csv;
+    // Half-written files would pass for an export: both outputs replace what was there only
+    // when the whole database was read.
+    AtomicOutputFile csv;
     if (!csv.create(csvPath)) {
-        message = "Error - Can't create the CSV file " + csvPath;
+        message = "Error - Can't create the CSV file " + csvPath + ": " + csv.errorText();
         return false;
     }
-    OutputFile info;
-    const bool infoCreated = withInfo && info.create(infoPath);
-    bool converted = !withInfo || infoCreated;
-    if (!converted) {
-        message = "Error - Can't create the information file " + infoPath;
+    AtomicOutputFile info;
+    if (withInfo && !info.create(infoPath)) {
+        message = "Error - Can't create the information file " + infoPath + ": " + info.errorText();
+        return false;
     }
     size_t liveCount = 0;
-    converted = converted &&
-                convertTavlo3ToCsv(database, csv, withInfo ? &info : nullptr, liveCount, message);
-    if (converted && !csv.close()) {
-        message = "Error - Can't write the CSV file " + csvPath;
-        converted = false;
+    if (!convertTavlo3ToCsv(database, csv.file(), withInfo ? &info.file() : nullptr, liveCount,
+                            message)) {
+        return false;
     }
-    if (!converted) {
-        // Half-written files would pass for an export; a failed one leaves nothing behind.
-        static_cast<void>(csv.close());
-        static_cast<void>(info.close());
-        static_cast<void>(deleteFile(csvPath));
-        if (infoCreated) {
-            static_cast<void>(deleteFile(infoPath));
-        }
+    // Both are written out before either replaces anything.
+    if (withInfo && !info.finish()) {
+        message = "Error - Can't write the information file " + infoPath + ": " + info.errorText();
+        return false;
+    }
+    if (!csv.finish()) {
+        message = "Error - Can't write the CSV file " + csvPath + ": " + csv.errorText();
+        return false;
+    }
+    if (withInfo && !info.replaceDestination()) {
+        message = "Error - Can't write the information file " + infoPath + ": " + info.errorText();
+        return false;
+    }
+    if (!csv.replaceDestination()) {
+        message = "Error - Can't write the CSV file " + csvPath + ": " + csv.errorText();
         return false;
     }
     message = "Converted " + std::to_string(liveCount) + " records of the Tavlo 3.x database " +

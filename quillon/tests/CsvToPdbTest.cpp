@@ -132,7 +132,7 @@ std::string namesLine(int count, std::string_view name = "F") {
     return line + "\n";
 }
 
-TEST_F(CsvToPdbFiles, EveryCheckStopsWithItsMessageAndLeavesAnEmptyDatabase) {
+TEST_F(CsvToPdbFiles, EveryCheckStopsWithItsMessageAndLeavesTheOldDatabase) {
     const std::string longField(4000, 'x');
     const ErrorCase cases[] = {
         {"empty file", "", "Error - The csv file is empty: it has no field names line"},
@@ -156,8 +156,11 @@ TEST_F(CsvToPdbFiles, EveryCheckStopsWithItsMessageAndLeavesAnEmptyDatabase) {
     };
     for (const ErrorCase& testCase : cases) {
         ui.messages.clear();
-        EXPECT_EQ(convert(testCase.csv), "") << testCase.what;
+        writeFile(dir.path("out.pdb"), "the user's database");
+        EXPECT_EQ(convert(testCase.csv), "the user's database") << testCase.what;
         EXPECT_EQ(ui.messages, std::vector<std::string>{testCase.expectedMessage}) << testCase.what;
+        EXPECT_EQ(test::filesIn(dir.root()), (std::vector<std::string>{"in.csv", "out.pdb"}))
+            << testCase.what;
     }
 }
 
@@ -217,14 +220,17 @@ TEST_F(CsvToPdbFiles, InformationFileProblems) {
     EXPECT_EQ(convert("A,B\na,b\n", &fewTypes), "");
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Invalid number of field types in info file."});
 
-    // A missing information file is reported and the conversion goes on without it.
+    // In the dialog, whose information file is only derived from the CSV's name, a missing one
+    // is reported and the conversion goes on without it.
     ui.messages.clear();
     writeFile(dir.path("in.csv"), "A\na\n");
     job.useInfoFile = true;
     job.infoPath = dir.path("absent.ifo");
     ConvertCsvToPdb(job, ui);
     EXPECT_EQ(ui.messages,
-              (std::vector<std::string>{"Error - Can't open ifo file", successMessage(1)}));
+              (std::vector<std::string>{
+                  "Error - Can't open ifo file\n" + job.infoPath + ": No such file or directory",
+                  successMessage(1)}));
 }
 
 TEST_F(CsvToPdbFiles, DatabaseNameIsAskedUntilOneIsGiven) {
@@ -234,22 +240,27 @@ TEST_F(CsvToPdbFiles, DatabaseNameIsAskedUntilOneIsGiven) {
     EXPECT_EQ(ui.nameRequests, 2);
     EXPECT_EQ(database.substr(0, 7), std::string("Phones\0", 7));
 
+    // Cancelling the request (nullopt) ends the conversion without a message: the user knows.
     struct NameCase {
         std::optional<std::string> answer;
-        const char* message;
+        std::vector<std::string> messages;  // empty with success: the success message
+        bool written;
     };
     const NameCase cases[] = {
-        {std::nullopt, "Error - No name for the database was given"},
-        {std::string(32, 'n'), "Error - The database name is longer than 31 characters"},
-        {std::string(31, 'n'), nullptr},
+        {std::nullopt, {}, false},
+        {std::string(32, 'n'), {"Error - The database name is longer than 31 characters"}, false},
+        {std::string(31, 'n'), {}, true},
     };
     for (const NameCase& testCase : cases) {
         job.databaseName.clear();
         ui.names = {testCase.answer};
         ui.messages.clear();
-        convert("A\na\n");
-        EXPECT_EQ(ui.messages.at(0),
-                  testCase.message != nullptr ? testCase.message : successMessage(1));
+        writeFile(dir.path("out.pdb"), "the user's database");
+        const std::string written = convert("A\na\n");
+        EXPECT_EQ(ui.messages, testCase.written ? std::vector<std::string>{successMessage(1)}
+                                                : testCase.messages);
+        EXPECT_EQ(written != "the user's database", testCase.written);
+        EXPECT_EQ(test::filesIn(dir.root()), (std::vector<std::string>{"in.csv", "out.pdb"}));
     }
 }
 
@@ -267,6 +278,7 @@ TEST_F(CsvToPdbFiles, CsvThatChangesOrVanishesBeforeTheSecondPassStopsTheConvers
         {"the file is removed", [](const std::string& path) { std::filesystem::remove(path); },
          "Could not open input file."},
     };
+    const std::string vanished = "\n" + dir.path("in.csv") + ": No such file or directory";
     for (const ChangeCase& testCase : cases) {
         job.databaseName.clear();
         ui.names = {std::string("Name")};
@@ -276,8 +288,13 @@ TEST_F(CsvToPdbFiles, CsvThatChangesOrVanishesBeforeTheSecondPassStopsTheConvers
         job.csvPath = dir.path("in.csv");
         job.pdbPath = dir.path("out.pdb");
         job.useInfoFile = false;
+        writeFile(job.pdbPath, "the user's database");
         ConvertCsvToPdb(job, ui);
-        EXPECT_EQ(ui.messages, std::vector<std::string>{testCase.expectedMessage}) << testCase.what;
+        const std::string reason =
+            std::string_view(testCase.what) == "the file is removed" ? vanished : std::string();
+        EXPECT_EQ(ui.messages, std::vector<std::string>{testCase.expectedMessage + reason})
+            << testCase.what;
+        EXPECT_EQ(readFile(job.pdbPath), "the user's database") << testCase.what;
     }
 }
 
@@ -290,7 +307,8 @@ TEST_F(CsvToPdbFiles, AFailedWriteIsReportedNotCalledASuccess) {
     job.pdbPath = "/dev/full";
     job.useInfoFile = false;
     ConvertCsvToPdb(job, ui);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Error - Can't write pdb file"});
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Error - Can't write pdb file\n/dev/full: No "
+                                                    "space left on device"});
 }
 
 TEST_F(CsvToPdbFiles, ADatabasePathNamingTheCsvIsRefused) {

@@ -133,16 +133,20 @@ TEST_F(PdbToCsvFiles, DatabaseWithoutRecordsGivesTheNameLineAndInfoFile) {
                                      job.csvPath + " was successful!");
 }
 
-TEST_F(PdbToCsvFiles, InvalidAppInfoLeavesAnEmptyCsvAndInfoFile) {
+TEST_F(PdbToCsvFiles, InvalidAppInfoLeavesTheOldCsvAndInfoFileAsTheyWere) {
     std::string database = buildDatabase(appInfoWithFields({"A"}), {});
     database.resize(database.size() - 1);  // the marker loses its NUL
     DatabaseJob job = jobFor(database);
     job.useInfoFile = true;
+    writeFile(job.csvPath, "the old csv");
+    writeFile(job.infoPath, "the old ifo");
     ConvertPdbToCsv(job, ui);
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Error - Invalid AppInfo in .pdb file"});
-    EXPECT_EQ(readFile(job.csvPath), "");
-    EXPECT_EQ(readFile(job.infoPath), "");
+    EXPECT_EQ(readFile(job.csvPath), "the old csv");
+    EXPECT_EQ(readFile(job.infoPath), "the old ifo");
     EXPECT_EQ(readFile(job.pdbPath), database);
+    EXPECT_EQ(test::filesIn(dir.root()),
+              (std::vector<std::string>{"in.pdb", "out.csv", "out.ifo"}));
 }
 
 TEST_F(PdbToCsvFiles, AFailedWriteIsReportedNotCalledASuccess) {
@@ -150,15 +154,19 @@ TEST_F(PdbToCsvFiles, AFailedWriteIsReportedNotCalledASuccess) {
         GTEST_SKIP() << "needs /dev/full";
     }
     DatabaseJob job = jobFor(buildDatabase(appInfoWithFields({"A"}), {{text("x")}}));
+    // A device is written in place: there is no file of the user's to keep.
     job.csvPath = "/dev/full";
     ConvertPdbToCsv(job, ui);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Error - Can't write csv file"});
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Error - Can't write csv file\n/dev/full: "
+                                                    "No space left on device"});
     job.csvPath = dir.path("out.csv");
     job.infoPath = "/dev/full";
     job.useInfoFile = true;
     ui.messages.clear();
     ConvertPdbToCsv(job, ui);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Error - Can't write ifo file"});
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Error - Can't write ifo file\n/dev/full: "
+                                                    "No space left on device"});
+    EXPECT_FALSE(test::fileExists(job.csvPath)) << "no CSV without its information file";
 }
 
 TEST_F(PdbToCsvFiles, FilesThatCannotBeOpenedOrWouldOverwriteTheInputAreReported) {
@@ -168,10 +176,18 @@ TEST_F(PdbToCsvFiles, FilesThatCannotBeOpenedOrWouldOverwriteTheInputAreReported
         std::string infoPath;
         const char* expectedMessage;
     };
+    const std::string missingCsv = "Error - Can't open csv file\n" + dir.path("missing/out.csv") +
+                                   ": No such file or directory";
+    const std::string missingIfo = "Error - Can't open ifo file\n" + dir.path("missing/out.ifo") +
+                                   ": No such file or directory";
+    const std::string folderCsv =
+        "Error - Can't open csv file\n" + dir.path("folder.csv") + ": Is a directory";
+    std::filesystem::create_directory(dir.path("folder.csv"));
     const OpenCase cases[] = {
-        {"csv in a missing folder", dir.path("missing/out.csv"), "", "Error - Can't open csv file"},
+        {"csv in a missing folder", dir.path("missing/out.csv"), "", missingCsv.c_str()},
         {"ifo in a missing folder", dir.path("out.csv"), dir.path("missing/out.ifo"),
-         "Error - Can't open ifo file"},
+         missingIfo.c_str()},
+        {"csv is a folder", dir.path("folder.csv"), "", folderCsv.c_str()},
         {"csv is the database", dir.path("in.pdb"), "",
          "Error - The csv file and the pdb file are the same file"},
         {"ifo is the database", dir.path("out.csv"), dir.path("./in.pdb"),
@@ -193,8 +209,10 @@ TEST_F(PdbToCsvFiles, FilesThatCannotBeOpenedOrWouldOverwriteTheInputAreReported
     job.csvPath = dir.path("never.csv");
     ui.messages.clear();
     ConvertPdbToCsv(job, ui);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Error - Can't open pdb file"});
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Error - Can't open pdb file\n" + job.pdbPath +
+                                                    ": No such file or directory"});
     EXPECT_FALSE(test::fileExists(job.csvPath));
+    EXPECT_EQ(test::filesIn(dir.root()), (std::vector<std::string>{"folder.csv", "in.pdb"}));
 }
 
 }  // namespace

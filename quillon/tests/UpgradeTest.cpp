@@ -1,13 +1,15 @@
 // The legacy upgrade end to end with the real companion programs, copied into a temporary folder
 // that is the current directory (where the upgrade looks for them), and shell-script stand-ins
-// where a companion must misbehave in a way the real one never does. Then the rewrite of the
-// older information file and the names derived from the chosen file, as tables.
+// where a companion must misbehave in a way the real one never does; the user's own files beside
+// the old database are never touched. Then the rewrite of the older information file and the
+// names derived from the chosen file, as tables.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <functional>
+#include <map>
 
 #include "convert/PdbToCsv.h"
 #include "database/DatabaseReader.h"
@@ -69,16 +71,26 @@ TEST_F(Upgrade, BuildsATavloProDatabaseThatExportsTheSameCsv) {
     installCompanions();
     const std::string old = test::sampleTavlo3Database();
     writeFile(dir.path("my old db.pdb"), old);
+    // The user's own files of the same names are no working files of the upgrade.
+    writeFile(dir.path("my old db.csv"), "the user's own csv");
+    writeFile(dir.path("my old db.ifo"), "the user's own ifo");
 
     EXPECT_EQ(runUpgrade("my old db.pdb"),
               std::vector<std::string>{upgradeCompletedMessage("my old db.pdb")});
     EXPECT_EQ(ui.filters, std::vector<std::string>{"PDB Files (*.pdb)|*.pdb||"});
-    EXPECT_EQ(filesIn(dir.root()), (std::vector<std::string>{"ferrand.exe", "gostwick.exe",
-                                                             "my old db.pdb", "my old dbPro.pdb"}));
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(filesIn(dir.root()),
+              (std::vector<std::string>{"ferrand.exe", "gostwick.exe", "my old db.csv",
+                                        "my old db.ifo", "my old db.pdb", "my old dbPro.pdb"}));
     EXPECT_EQ(readFile(dir.path("my old db.pdb")), old);
+    EXPECT_EQ(readFile(dir.path("my old db.csv")), "the user's own csv");
+    EXPECT_EQ(readFile(dir.path("my old db.ifo")), "the user's own ifo");
     EXPECT_EQ(job.pdbPath, dir.path("my old dbPro.pdb"));
-    EXPECT_EQ(job.csvPath, dir.path("my old db.csv"));
-    EXPECT_EQ(job.infoPath, dir.path("my old db.ifo"));
+    // The working files had names of their own beside the database, and are gone.
+    const std::string workingStart = dir.path("my old db.upgrade-");
+    EXPECT_EQ(job.csvPath.rfind(workingStart, 0), 0u) << job.csvPath;
+    EXPECT_TRUE(job.csvPath.ends_with(".csv")) << job.csvPath;
+    EXPECT_EQ(job.infoPath, job.csvPath.substr(0, job.csvPath.size() - 3) + "ifo");
 
     // The name with its spaces reached gostwick.exe as one argument.
     const std::string pro = readFile(dir.path("my old dbPro.pdb"));
@@ -92,22 +104,25 @@ TEST_F(Upgrade, BuildsATavloProDatabaseThatExportsTheSameCsv) {
     ASSERT_TRUE(ConvertPdbToCsv(exportJob, ui));
     EXPECT_EQ(readFile(dir.path("check.csv")), test::kSampleTavlo3Csv);
     // Types, widths and popup lists came across; the 3.x sort field and view flags did not.
-    EXPECT_EQ(readFile(dir.path("check.ifo")),
-              "1 5 68 \r\n80 40 60 \r\n100\r\n2\r\n0\r\n0 0 0 \r\n0 0 0 \r\n"
-              "456E645461766C6F4461746100\r\npopupPhone\r\nhome\r\nwork\r\n");
+    EXPECT_EQ(readFile(dir.path("check.ifo")), kSampleRewrittenInfo);
 }
 
-TEST_F(Upgrade, EachFailureShowsItsMessageAndLeavesItsFiles) {
+// Each failure shows the specified message and, on a second line, what went wrong. However the
+// run ends, the working files are removed, the user's own files keep their bytes, and an existing
+// new database is only ever replaced by a complete one.
+TEST_F(Upgrade, EachFailureSaysWhyAndLeavesTheUsersFilesAsTheyWere) {
     struct FailureCase {
         const char* what;
         std::function<void(Upgrade&)> arrange;
         std::string_view message;
-        std::vector<std::string> filesLeft;  // besides the companions and the old database
+        std::string reason;                  // the second line, empty for none
+        std::vector<std::string> filesLeft;  // besides the user's files and the companions
     };
     const FailureCase cases[] = {
         {"ferrand.exe missing",
          [](Upgrade& t) { t.installCompanions(false); },
          kFerrandFailedMessage,
+         dir.path("ferrand.exe") + " could not be started: No such file or directory",
          {}},
         {"ferrand.exe fails on a database that is not 3.x",
          [](Upgrade& t) {
@@ -116,6 +131,7 @@ TEST_F(Upgrade, EachFailureShowsItsMessageAndLeavesItsFiles) {
                        test::buildDatabase(test::appInfoWithFields({"A"}), {}));
          },
          kFerrandFailedMessage,
+         "ferrand.exe ended with exit code 1",
          {}},
         {"ferrand.exe writes no information file",
          [](Upgrade& t) {
@@ -123,14 +139,16 @@ TEST_F(Upgrade, EachFailureShowsItsMessageAndLeavesItsFiles) {
              t.installScript("ferrand.exe", "printf 'A\\r\\n' > \"$3\"\n");
          },
          kInfoFileMissingMessage,
-         {"old.csv"}},
+         "",
+         {}},
         {"gostwick.exe fails (a 20-character field name)",
          [](Upgrade& t) {
              t.installCompanions();
              writeFile(t.dir.path("old.pdb"), test::sampleTavlo3Database(std::string(20, 'n')));
          },
          kGostwickFailedMessage,
-         {"gostwick.err", "old.csv", "old.ifo", "oldPro.pdb"}},
+         "gostwick.exe ended with exit code 1: Field Name: 1 too long",
+         {"gostwick.err"}},
         {"gostwick.exe ends with a non-zero code",
          [](Upgrade& t) {
              t.installCompanions();
@@ -138,7 +156,13 @@ TEST_F(Upgrade, EachFailureShowsItsMessageAndLeavesItsFiles) {
              t.installScript("gostwick.exe", "exit 3\n");
          },
          kGostwickFailedMessage,
-         {"old.csv", "old.ifo"}},
+         "gostwick.exe ended with exit code 3",
+         {}},
+    };
+    const std::map<std::string, std::string> userFiles = {
+        {"old.csv", "the user's own csv"},
+        {"old.ifo", "the user's own ifo"},
+        {"oldPro.pdb", "an earlier upgrade"},
     };
     for (const FailureCase& testCase : cases) {
         SCOPED_TRACE(testCase.what);
@@ -146,28 +170,56 @@ TEST_F(Upgrade, EachFailureShowsItsMessageAndLeavesItsFiles) {
             std::filesystem::remove(dir.path(name));
         }
         writeFile(dir.path("old.pdb"), test::sampleTavlo3Database());
+        for (const auto& [name, bytes] : userFiles) {
+            writeFile(dir.path(name), bytes);
+        }
         testCase.arrange(*this);
         const std::string old = readFile(dir.path("old.pdb"));
         ui.messages.clear();
+        ui.answers = {true};  // replace oldPro.pdb
         LegacyUpgrade freshUpgrade(runner);
         ui.files = {dir.path("old.pdb")};
         freshUpgrade.run(job, ui);
 
-        EXPECT_EQ(ui.messages, std::vector<std::string>{std::string(testCase.message)});
-        std::vector<std::string> expected = testCase.filesLeft;
-        expected.push_back("old.pdb");
+        const std::string expected = testCase.reason.empty()
+                                         ? std::string(testCase.message)
+                                         : std::string(testCase.message) + "\n" + testCase.reason;
+        EXPECT_EQ(ui.messages, std::vector<std::string>{expected});
+        std::vector<std::string> expectedFiles = testCase.filesLeft;
+        expectedFiles.push_back("old.pdb");
+        for (const auto& [name, bytes] : userFiles) {
+            expectedFiles.push_back(name);
+            EXPECT_EQ(readFile(dir.path(name)), bytes) << name;
+        }
         for (const char* program : {"ferrand.exe", "gostwick.exe"}) {
             if (fileExists(dir.path(program))) {
-                expected.push_back(program);
+                expectedFiles.push_back(program);
             }
         }
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(filesIn(dir.root()), expected);
+        std::sort(expectedFiles.begin(), expectedFiles.end());
+        EXPECT_EQ(filesIn(dir.root()), expectedFiles);
         EXPECT_EQ(readFile(dir.path("old.pdb")), old);
-        if (fileExists(dir.path("old.ifo"))) {
-            EXPECT_EQ(readFile(dir.path("old.ifo")), kSampleRewrittenInfo);
-        }
     }
+}
+
+TEST_F(Upgrade, AnExistingNewDatabaseIsReplacedOnlyWhenTheUserAgrees) {
+    installCompanions();
+    writeFile(dir.path("old.pdb"), test::sampleTavlo3Database());
+    writeFile(dir.path("oldPro.pdb"), "an earlier upgrade");
+    const std::vector<std::string> before = filesIn(dir.root());
+
+    ui.answers = {false};
+    EXPECT_TRUE(runUpgrade("old.pdb").empty()) << "declining is no failure to report";
+    EXPECT_EQ(ui.questions,
+              std::vector<std::string>{dir.path("oldPro.pdb") +
+                                       " already exists.\nDo you want to replace it?"});
+    EXPECT_EQ(readFile(dir.path("oldPro.pdb")), "an earlier upgrade");
+    EXPECT_EQ(filesIn(dir.root()), before) << "nothing was run";
+
+    ui.answers = {true};
+    EXPECT_EQ(runUpgrade("old.pdb"), std::vector<std::string>{upgradeCompletedMessage("old.pdb")});
+    EXPECT_EQ(readFile(dir.path("oldPro.pdb")).substr(0, 7), std::string("oldPro\0", 7));
+    EXPECT_EQ(filesIn(dir.root()), before);
 }
 
 TEST_F(Upgrade, CancellingOrAQuoteInThePathRunsNothing) {
@@ -246,7 +298,7 @@ TEST(InfoFileRewrite, OldFilesBecomeTavloProInformationFiles) {
 TEST(UpgradeFiles, DerivedFromTheChosenPath) {
     struct NameCase {
         std::string chosen;
-        std::string csv;
+        std::string stem;
         std::string newPdb;
         std::string newName;
     };
@@ -254,21 +306,18 @@ TEST(UpgradeFiles, DerivedFromTheChosenPath) {
     const std::string base29(29, 'b');
     const std::string base40(40, 'b');
     const NameCase cases[] = {
-        {"/d/names.pdb", "/d/names.csv", "/d/namesPro.pdb", "namesPro"},
-        {"/d/names.PDB", "/d/names.csv", "/d/namesPro.pdb", "namesPro"},
-        {"/d/my db  .pdb", "/d/my db  .csv", "/d/my dbPro.pdb", "my dbPro"},
-        {"/d/" + base28 + ".pdb", "/d/" + base28 + ".csv", "/d/" + base28 + "Pro.pdb",
-         base28 + "Pro"},
-        {"/d/" + base29 + ".pdb", "/d/" + base29 + ".csv", "/d/" + base29 + "Pro.pdb", base29},
-        {"/d/" + base40 + ".pdb", "/d/" + base40 + ".csv", "/d/" + base40 + "Pro.pdb",
-         std::string(31, 'b')},
+        {"/d/names.pdb", "/d/names", "/d/namesPro.pdb", "namesPro"},
+        {"/d/names.PDB", "/d/names", "/d/namesPro.pdb", "namesPro"},
+        {"/d/my db  .pdb", "/d/my db  ", "/d/my dbPro.pdb", "my dbPro"},
+        {"/d/" + base28 + ".pdb", "/d/" + base28, "/d/" + base28 + "Pro.pdb", base28 + "Pro"},
+        {"/d/" + base29 + ".pdb", "/d/" + base29, "/d/" + base29 + "Pro.pdb", base29},
+        {"/d/" + base40 + ".pdb", "/d/" + base40, "/d/" + base40 + "Pro.pdb", std::string(31, 'b')},
         // A name without a three-letter extension keeps its folder out of the derived names.
-        {"/d/ab", "/d/ab.csv", "/d/abPro.pdb", "abPro"},
+        {"/d/ab", "/d/ab", "/d/abPro.pdb", "abPro"},
     };
     for (const NameCase& testCase : cases) {
         const UpgradeFiles files = deriveUpgradeFiles(testCase.chosen);
-        EXPECT_EQ(files.csvPath, testCase.csv) << testCase.chosen;
-        EXPECT_EQ(files.infoPath, testCase.csv.substr(0, testCase.csv.size() - 3) + "ifo");
+        EXPECT_EQ(files.workingStem, testCase.stem) << testCase.chosen;
         EXPECT_EQ(files.newPdbPath, testCase.newPdb) << testCase.chosen;
         EXPECT_EQ(files.newDatabaseName, testCase.newName) << testCase.chosen;
     }

@@ -18,6 +18,7 @@ class NoUserInterface : public quillon::UserInterface {
     void showMessage(std::string_view) override {}
     std::optional<std::string> askDatabaseName() override { return std::nullopt; }
     std::optional<std::string> chooseFileToOpen(std::string_view) override { return std::nullopt; }
+    bool confirm(std::string_view) override { return false; }
 };
 
 class NoProcessRunner : public quillon::ProcessRunner {

@@ -30,38 +30,87 @@ std::string TakeArgument(std::string_view commandLine, size_t& position) {
     return std::string(commandLine.substr(start, position - start));
 }
 
+namespace {
+
+constexpr int kExitConverted = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitNotUnderstood = 2;
+
+constexpr std::string_view kNotUnderstood = "Error - The command line is not understood: ";
+
+bool onlySpacesFrom(std::string_view commandLine, size_t position) {
+    return commandLine.find_first_not_of(' ', position) == std::string_view::npos;
+}
+
+// Fills job from the arguments after the mode; an empty text when the line is understood, else
+// the reason it is not.
+std::string takeModeArguments(char mode, std::string_view commandLine, size_t& position,
+                              DatabaseJob& job) {
+    if (mode == '1') {
+        job.csvPath = TakeArgument(commandLine, position);
+        job.pdbPath = TakeArgument(commandLine, position);
+        job.databaseName = TakeArgument(commandLine, position);
+        job.infoPath = TakeArgument(commandLine, position);
+        if (job.csvPath.empty() || job.pdbPath.empty()) {
+            return "mode 1 needs a csv file and a pdb file";
+        }
+    } else {
+        job.pdbPath = TakeArgument(commandLine, position);
+        job.csvPath = TakeArgument(commandLine, position);
+        job.infoPath = TakeArgument(commandLine, position);
+        if (job.pdbPath.empty() || job.csvPath.empty()) {
+            return "mode 2 needs a pdb file and a csv file";
+        }
+    }
+    // More arguments than the mode takes usually mean a path with spaces that lost its quotes;
+    // taking the pieces as file names could write over a file the user never named.
+    if (!onlySpacesFrom(commandLine, position)) {
+        return std::string("more arguments than mode ") + mode + " takes";
+    }
+    return {};
+}
+
+}  // namespace
+
+int BatchExitCode(BatchResult result) {
+    switch (result) {
+        case BatchResult::Converted:
+            return kExitConverted;
+        case BatchResult::Failed:
+            return kExitFailed;
+        case BatchResult::NotUnderstood:
+            break;
+    }
+    return kExitNotUnderstood;
+}
+
 StartMode RunCommandLine(std::string_view commandLine, DatabaseJob& job, UserInterface& ui,
                          BatchResult* result) {
-    BatchResult ignored = BatchResult::NothingRun;
+    BatchResult ignored = BatchResult::NotUnderstood;
     BatchResult& outcome = result != nullptr ? *result : ignored;
-    outcome = BatchResult::NothingRun;
+    outcome = BatchResult::NotUnderstood;
     size_t position = commandLine.find_first_not_of(' ');
     if (position == std::string_view::npos) {
         return StartMode::Interactive;
     }
     job.batchMode = true;
     job.delimiter = ',';
+    // The mode is told by the first character; an argument that merely starts with 1 or 2
+    // ("12", "2x") is a mistake, not a mode.
     const char mode = commandLine[position];
-    if (mode == '1') {
-        static_cast<void>(TakeArgument(commandLine, position));  // the mode argument itself
-        job.csvPath = TakeArgument(commandLine, position);
-        job.pdbPath = TakeArgument(commandLine, position);
-        job.databaseName = TakeArgument(commandLine, position);
-        job.infoPath = TakeArgument(commandLine, position);
-        job.useInfoFile = !job.infoPath.empty();
-        if (!job.csvPath.empty()) {
-            outcome = ConvertCsvToPdb(job, ui) ? BatchResult::Succeeded : BatchResult::Failed;
-        }
-    } else if (mode == '2') {
-        static_cast<void>(TakeArgument(commandLine, position));
-        job.pdbPath = TakeArgument(commandLine, position);
-        job.csvPath = TakeArgument(commandLine, position);
-        job.infoPath = TakeArgument(commandLine, position);
-        job.useInfoFile = !job.infoPath.empty();
-        if (!job.pdbPath.empty()) {
-            outcome = ConvertPdbToCsv(job, ui) ? BatchResult::Succeeded : BatchResult::Failed;
-        }
+    if ((mode != '1' && mode != '2') || TakeArgument(commandLine, position).size() != 1) {
+        ui.showOnConsole(std::string(kNotUnderstood) + "the first argument must be 1 or 2");
+        return StartMode::Batch;
     }
+    if (const std::string reason = takeModeArguments(mode, commandLine, position, job);
+        !reason.empty()) {
+        ui.showOnConsole(std::string(kNotUnderstood) + reason);
+        return StartMode::Batch;
+    }
+    job.useInfoFile = !job.infoPath.empty();
+    RemoveBatchErrorFile();
+    const bool converted = mode == '1' ? ConvertCsvToPdb(job, ui) : ConvertPdbToCsv(job, ui);
+    outcome = converted ? BatchResult::Converted : BatchResult::Failed;
     return StartMode::Batch;
 }
 
@@ -89,12 +138,10 @@ StartMode RunArguments(std::span<const std::string> arguments, UserInterface& ui
     DatabaseJob job;
     const std::optional<std::string> line = RebuildCommandLine(arguments);
     if (!line) {
-        job.batchMode = true;
-        ReportMessage(job, ui,
-                      "Error - An argument holds a double quote, which the command line cannot "
-                      "pass");
+        ui.showOnConsole(std::string(kNotUnderstood) +
+                         "an argument holds a double quote, which the command line cannot pass");
         if (result != nullptr) {
-            *result = BatchResult::Failed;
+            *result = BatchResult::NotUnderstood;
         }
         return StartMode::Batch;
     }

@@ -15,15 +15,22 @@ namespace quillon {
 
 enum class StartMode { Interactive, Batch };
 
-// What a batch run did: Quillon itself ends with 0 whatever happened, but the companion programs
-// turn this into their exit code so that a caller can tell a failed conversion.
-enum class BatchResult { NothingRun, Succeeded, Failed };
+// What a batch run did, and the exit code that tells a caller: Quillon's batch mode and both
+// companion programs end with it.
+enum class BatchResult {
+    Converted,      // exit code 0
+    Failed,         // exit code 1: the reason is in gostwick.err and on standard error
+    NotUnderstood,  // exit code 2: nothing was run or written; the reason is on standard error
+};
+int BatchExitCode(BatchResult result);
 
 // Takes one argument from commandLine at position and moves position past it.
 std::string TakeArgument(std::string_view commandLine, size_t& position);
 
 // Runs what the command line asks for. An empty (or all-space) line asks for the dialog, which
-// the caller shows; anything else is batch mode, whether or not a conversion ran.
+// the caller shows; anything else is batch mode. A batch command line is understood when its
+// first argument is exactly 1 or 2 and it names the two files of that mode (mode 1 may leave the
+// database name and the information file empty, mode 2 the information file) and nothing more.
 StartMode RunCommandLine(std::string_view commandLine, DatabaseJob& job, UserInterface& ui,
                          BatchResult* result = nullptr);
 
@@ -34,7 +41,7 @@ StartMode RunCommandLine(std::string_view commandLine, DatabaseJob& job, UserInt
 std::optional<std::string> RebuildCommandLine(std::span<const std::string> arguments);
 
 // main()'s work on POSIX: rebuild the line from the arguments after the program name and run it.
-// An argument with a double quote is reported in the error file.
+// An argument with a double quote makes the command line not understood.
 StartMode RunArguments(std::span<const std::string> arguments, UserInterface& ui,
                        BatchResult* result = nullptr);
 

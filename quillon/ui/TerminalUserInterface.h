@@ -17,6 +17,9 @@ class TerminalUserInterface : public UserInterface {
     void showMessage(std::string_view text) override;
     std::optional<std::string> askDatabaseName() override;
     std::optional<std::string> chooseFileToOpen(std::string_view filter) override;
+    // The companions run unattended: they never replace a file on a question's answer.
+    bool confirm(std::string_view) override { return false; }
+    void showOnConsole(std::string_view text) override { showMessage(text); }
 
   private:
     std::FILE* input_;

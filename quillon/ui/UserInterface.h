@@ -17,13 +17,20 @@ class UserInterface {
     virtual void showMessage(std::string_view text) = 0;
 
     // The database-name request ("Name for the database in Tavlo:", at most 30 characters).
-    // An empty string means the request was closed without a name; nullopt means no answer can
-    // ever come (for example, standard input is closed), so the caller must stop asking.
+    // An empty string means OK was pressed without a name; nullopt means the request was
+    // cancelled, or no answer can ever come (for example, standard input is closed).
     virtual std::optional<std::string> askDatabaseName() = 0;
 
     // The file-open choice with a filter such as "PDB Files (*.pdb)|*.pdb||"; nullopt when the
     // user cancels.
     virtual std::optional<std::string> chooseFileToOpen(std::string_view filter) = 0;
+
+    // A question with Yes and No buttons; true for Yes. Where nobody can answer (batch use) the
+    // answer is No.
+    virtual bool confirm(std::string_view question) = 0;
+
+    // A batch run's report as it also appears on standard error, "Quillon: " before it.
+    virtual void showOnConsole(std::string_view text);
 };
 
 }  // namespace quillon

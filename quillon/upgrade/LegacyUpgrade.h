@@ -3,6 +3,11 @@
 // is rewritten into the Tavlo Pro form, and "gostwick.exe" builds the new database next to the
 // old one, with "Pro" added to its file name and its database name. Its messages always go to
 // message boxes: the action exists only in the dialog.
+//
+// The CSV and information file between the steps are working files with names of their own
+// ("old.upgrade-1f3a9c07.csv" beside "old.pdb"), created new for each run so that a user's own
+// old.csv or old.ifo is never written or deleted, and removed again however the run ends. An
+// existing new database is replaced only when the user agrees.
 #pragma once
 
 #include <string>
@@ -29,14 +34,15 @@ inline constexpr std::string_view kQuoteInPathMessage =
     "gostwick.exe.";
 inline constexpr std::string_view kInfoFileNotRewrittenMessage =
     "Cannot write the IFO file for the second part of the conversion.";
+inline constexpr std::string_view kWorkingFilesMessage =
+    "Cannot create the working files of the conversion beside the chosen database.";
 
 // Longer file names give a database name of 29 characters or more, which is used as it is.
 inline constexpr size_t kProSuffixNameLimit = 29;
 
 // Everything the upgrade derives from the chosen database's path.
 struct UpgradeFiles {
-    std::string csvPath;
-    std::string infoPath;
+    std::string workingStem;  // the chosen path without ".pdb": the working files' names start so
     std::string newPdbPath;
     std::string newDatabaseName;
     std::string chosenFileName;
@@ -50,7 +56,8 @@ class LegacyUpgrade {
     explicit LegacyUpgrade(ProcessRunner& runner) : runner_(runner) {}
 
     // One click of the button: asks for the database and runs the upgrade to its end or to its
-    // first failure. Sets the job's pdbPath (to the new database), csvPath and infoPath.
+    // first failure. Sets the job's pdbPath (to the new database), csvPath and infoPath (to the
+    // working files, which are gone again when it returns).
     void run(DatabaseJob& job, UserInterface& ui);
 
     const std::string& ferrandPath() const { return ferrandPath_; }

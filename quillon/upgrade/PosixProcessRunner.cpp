@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "ui/CommandLine.h"
 
@@ -32,17 +33,24 @@ std::optional<int> PosixProcessRunner::run(const std::string& programPath,
     }
     argv.push_back(nullptr);
 
+    failureText_.clear();
     pid_t child = 0;
-    if (posix_spawn(&child, programPath.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+    if (const int error =
+            posix_spawn(&child, programPath.c_str(), nullptr, nullptr, argv.data(), environ);
+        error != 0) {
+        failureText_ = programPath + " could not be started: " + std::strerror(error);
         return std::nullopt;
     }
     int status = 0;
     while (waitpid(child, &status, 0) < 0) {
         if (errno != EINTR) {
+            failureText_ = programPath + " could not be waited for: " + std::strerror(errno);
             return std::nullopt;
         }
     }
     if (!WIFEXITED(status)) {
+        failureText_ = programPath + " was ended by signal " +
+                       std::to_string(WIFSIGNALED(status) ? WTERMSIG(status) : 0);
         return std::nullopt;
     }
     return WEXITSTATUS(status);

@@ -13,9 +13,15 @@ class ProcessRunner {
     virtual ~ProcessRunner() = default;
 
     // Starts programPath with commandLine and waits until it ends. The exit code, or nullopt when
-    // the program could not be started or did not end by itself (killed by a signal).
+    // the program could not be started or did not end by itself (killed by a signal); then
+    // failureText() says which, with the system's reason.
     [[nodiscard]] virtual std::optional<int> run(const std::string& programPath,
                                                  const std::string& commandLine) = 0;
+
+    const std::string& failureText() const { return failureText_; }
+
+  protected:
+    std::string failureText_;
 };
 
 }  // namespace quillon

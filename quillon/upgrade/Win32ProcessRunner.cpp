@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "database/FileSystem.h"
+
 namespace quillon {
 
 std::optional<int> Win32ProcessRunner::run(const std::string& programPath,
@@ -16,8 +18,10 @@ std::optional<int> Win32ProcessRunner::run(const std::string& programPath,
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
+    failureText_.clear();
     if (CreateProcessA(programPath.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                        nullptr, nullptr, &startup, &process) == 0) {
+        failureText_ = programPath + " could not be started: " + platform::lastErrorText();
         return std::nullopt;
     }
     CloseHandle(process.hThread);
@@ -26,6 +30,8 @@ std::optional<int> Win32ProcessRunner::run(const std::string& programPath,
     if (WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0 &&
         GetExitCodeProcess(process.hProcess, &code) != 0) {
         exitCode = static_cast<int>(code);
+    } else {
+        failureText_ = programPath + " could not be waited for: " + platform::lastErrorText();
     }
     CloseHandle(process.hProcess);
     return exitCode;

@@ -80,9 +80,18 @@ void Win32UserInterface::showMessage(std::string_view text) {
 
 std::optional<std::string> Win32UserInterface::askDatabaseName() {
     NameRequest request;
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_DATABASE_NAME), owner_,
-                    &databaseNameProc, reinterpret_cast<LPARAM>(&request));
+    if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_DATABASE_NAME), owner_,
+                        &databaseNameProc, reinterpret_cast<LPARAM>(&request)) != IDOK) {
+        return std::nullopt;
+    }
     return request.name;
+}
+
+bool Win32UserInterface::confirm(std::string_view question) {
+    const std::string text(question);
+    const std::string title = programTitle();
+    return MessageBoxA(owner_, text.c_str(), title.c_str(),
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 std::optional<std::string> Win32UserInterface::chooseFileToOpen(std::string_view filter) {

@@ -13,9 +13,11 @@ class Win32UserInterface : public UserInterface {
     void setOwner(HWND owner) { owner_ = owner; }
 
     void showMessage(std::string_view text) override;
-    // Never nullopt: the dialog can always be answered. Closed without OK, it gives "".
+    // Cancel, Escape and the close box give nullopt.
     std::optional<std::string> askDatabaseName() override;
     std::optional<std::string> chooseFileToOpen(std::string_view filter) override;
+    // Yes and No, with No as the default button.
+    bool confirm(std::string_view question) override;
 
   private:
     HWND owner_ = nullptr;

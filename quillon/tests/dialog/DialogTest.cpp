@@ -1,7 +1,8 @@
 // The main dialog on Qt's offscreen platform: its controls and texts at their template places,
 // each button with a scripted file choice and message sink running the real conversions on files
 // in a temporary folder, cancelling, the delimiter used both ways, the real database-name dialog
-// asked again while its answer is empty, the about box, and the ways to end the dialog.
+// asked again while its answer is empty and cancelled without writing anything, the question
+// before an export replaces files, the about box, and the ways to end the dialog.
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
@@ -16,6 +17,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "database/DatabaseReader.h"
 #include "dialog/AboutDialog.h"
@@ -32,7 +34,8 @@ namespace quillon {
 namespace {
 
 // Files are chosen from a script and messages recorded together with the cursor shown while the
-// conversion reported. The name request goes to the real dialog when realNameDialog is set.
+// conversion reported. The name request goes to the real dialog when realNameDialog is set, and
+// questions to the real message box when realQuestions is.
 class ScriptedDialogUi : public UserInterface {
   public:
     void showMessage(std::string_view text) override {
@@ -58,10 +61,16 @@ class ScriptedDialogUi : public UserInterface {
         }
         return file;
     }
+    bool confirm(std::string_view question) override {
+        questions.emplace_back(question);
+        return realQuestions ? QtUserInterface().confirm(question) : true;
+    }
 
     std::deque<std::optional<std::string>> files;
     std::deque<std::optional<std::string>> names;
     bool realNameDialog = false;
+    bool realQuestions = false;  // else every question is answered Yes
+    std::vector<std::string> questions;
     std::vector<std::string> filters;
     std::vector<std::string> messages;
     std::vector<bool> busyAtMessage;
@@ -197,6 +206,9 @@ class DialogTest : public QObject {
         click(dialog, "convertPdbToCsv");
         QVERIFY(!test::fileExists(pathOf(dir_, "names.ifo")));
         QCOMPARE(ui.messages.size(), size_t{2});
+        QCOMPARE(ui.questions, std::vector<std::string>{pathOf(dir_, "names.csv") +
+                                                        " already exists.\nDo you want to "
+                                                        "replace it?"});
     }
 
     void csvButtonAsksForTheNameEachTimeAndBuildsTheDatabase() {
@@ -294,8 +306,6 @@ class DialogTest : public QObject {
             QLineEdit* edit = nameDialog->edit();
             if (shown == 1) {
                 QTest::mouseClick(nameDialog->okButton(), Qt::LeftButton);  // OK with no name
-            } else if (shown == 2) {
-                nameDialog->reject();  // closed without OK
             } else {
                 QTest::keyClicks(edit, QString(35, u'x'));
                 QCOMPARE(edit->text().size(), 30);
@@ -304,9 +314,117 @@ class DialogTest : public QObject {
             }
         });
         click(dialog, "convertCsvToPdb");
-        QCOMPARE(shown, 3);
+        QCOMPARE(shown, 2);
         QCOMPARE(test::readFile(pathOf(dir_, "named.pdb")).substr(0, 11),
                  std::string("Typed Name\0", 11));
+    }
+
+    // Cancel, Escape and the close box end the request: no message, and the database that was
+    // there keeps its bytes, with no temporary file left beside it.
+    void cancellingTheNameRequestWritesNothing() {
+        writeFile(pathOf(dir_, "kept.csv"), "Name\r\nAnn\r\n");
+        writeFile(pathOf(dir_, "kept.pdb"), "the user's database");
+        const std::vector<std::string> before = test::filesIn(dir_.root());
+        ScriptedDialogUi ui;
+        ui.realNameDialog = true;
+        ConverterDialog dialog(ui, runner_);
+        control<QCheckBox>(dialog, "useInfoFile")->setChecked(false);
+        for (int way = 0; way < 3; ++way) {
+            ui.files = {pathOf(dir_, "kept.csv")};
+            bool asked = false;
+            ModalAnswerer answerer([&asked, way](QWidget* modal) {
+                auto* nameDialog = dynamic_cast<DatabaseNameDialog*>(modal);
+                if (nameDialog == nullptr) {
+                    modal->close();
+                    return;
+                }
+                asked = true;
+                const DialogUnits units(nameDialog->font());
+                QCOMPARE(nameDialog->cancelButton()->text(), QStringLiteral("Cancel"));
+                QCOMPARE(nameDialog->okButton()->geometry(), units.toPixels(37, 55, 50, 14));
+                QCOMPARE(nameDialog->cancelButton()->geometry(), units.toPixels(99, 55, 50, 14));
+                QVERIFY(nameDialog->okButton()->isDefault());
+                nameDialog->edit()->setText(QStringLiteral("Not Used"));
+                if (way == 0) {
+                    QTest::mouseClick(nameDialog->cancelButton(), Qt::LeftButton);
+                } else if (way == 1) {
+                    QTest::keyClick(nameDialog->edit(), Qt::Key_Escape);
+                } else {
+                    nameDialog->close();
+                }
+            });
+            click(dialog, "convertCsvToPdb");
+            QVERIFY(asked);
+        }
+        QVERIFY(ui.messages.empty());
+        QCOMPARE(test::readFile(pathOf(dir_, "kept.pdb")), std::string("the user's database"));
+        QCOMPARE(test::filesIn(dir_.root()), before);
+    }
+
+    // Exporting onto an existing CSV, or with the box ticked an existing information file, asks
+    // first in a Yes/No box whose default is No; No runs nothing.
+    void exportingOntoExistingFilesAsksFirst() {
+        test::TempDir folder;
+        writeFile(folder.path("names.pdb"), sampleDatabase());
+        const std::string newCsv = "\"Name\",\"Phone\"\r\n\"Ann\",\"555\"\r\n\"Bob\",\"666\"\r\n";
+        struct QuestionCase {
+            std::vector<const char*> existing;  // files there before, each holding "old"
+            bool infoBox;
+            const char* answer;  // "" when no question may come
+            std::string question;
+        };
+        const std::string csv = folder.path("names.csv");
+        const std::string ifo = folder.path("names.ifo");
+        const QuestionCase cases[] = {
+            {{"names.csv"}, true, "No", csv + " already exists.\nDo you want to replace it?"},
+            {{"names.csv", "names.ifo"},
+             true,
+             "No",
+             csv + " and " + ifo + " already exist.\nDo you want to replace them?"},
+            {{"names.ifo"}, true, "Yes", ifo + " already exists.\nDo you want to replace it?"},
+            {{"names.ifo"}, false, "", ""},
+            {{"names.csv"}, false, "Yes", csv + " already exists.\nDo you want to replace it?"},
+        };
+        for (const QuestionCase& testCase : cases) {
+            for (const char* name : {"names.csv", "names.ifo"}) {
+                std::filesystem::remove(folder.path(name));
+            }
+            for (const char* name : testCase.existing) {
+                writeFile(folder.path(name), "old");
+            }
+            ScriptedDialogUi ui;
+            ui.realQuestions = true;
+            ConverterDialog dialog(ui, runner_);
+            control<QCheckBox>(dialog, "useInfoFile")->setChecked(testCase.infoBox);
+            ui.files = {folder.path("names.pdb")};
+            QStringList seen;
+            const QString answer = QString::fromLatin1(testCase.answer);
+            ModalAnswerer answerer([&seen, &answer](QWidget* modal) {
+                auto* box = dynamic_cast<QMessageBox*>(modal);
+                if (box == nullptr) {
+                    modal->close();
+                    return;
+                }
+                seen << box->text();
+                QCOMPARE(box->standardButtons(),
+                         QMessageBox::StandardButtons(QMessageBox::Yes | QMessageBox::No));
+                QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
+                QCOMPARE(box->windowTitle(), QStringLiteral("quillon_DialogTest"));
+                box->button(answer == QStringLiteral("Yes") ? QMessageBox::Yes : QMessageBox::No)
+                    ->click();
+            });
+            click(dialog, "convertPdbToCsv");
+            const bool asked = testCase.answer[0] != '\0';
+            QCOMPARE(ui.questions, asked ? std::vector<std::string>{testCase.question}
+                                         : std::vector<std::string>{});
+            QCOMPARE(seen.size(), asked ? 1 : 0);
+            const bool converted = !asked || answer == QStringLiteral("Yes");
+            QCOMPARE(ui.messages.size(), size_t{converted ? 1u : 0u});
+            QCOMPARE(test::readFile(csv), converted ? newCsv : std::string("old"));
+            if (!converted) {
+                QCOMPARE(dialog.job().pdbPath, std::string());
+            }
+        }
     }
 
     void aboutBoxShowsOnF1() {
@@ -412,7 +530,7 @@ class DialogTest : public QObject {
         char* argv[] = {name, nullptr};
         GuiSession session(argc, argv);
         BatchUserInterface ui(session);
-        ModalAnswerer answerer([](QWidget* modal) {
+        auto answerer = std::make_unique<ModalAnswerer>([](QWidget* modal) {
             if (auto* nameDialog = dynamic_cast<DatabaseNameDialog*>(modal)) {
                 nameDialog->edit()->setText(QStringLiteral("Batch Name"));
                 QTest::mouseClick(nameDialog->okButton(), Qt::LeftButton);
@@ -421,13 +539,36 @@ class DialogTest : public QObject {
             }
         });
         DatabaseJob job;
-        BatchResult result = BatchResult::NothingRun;
+        BatchResult result = BatchResult::NotUnderstood;
         const std::string line =
             "1 \"" + pathOf(dir_, "batch.csv") + "\" \"" + pathOf(dir_, "batch.pdb") + "\" \"\"";
         QCOMPARE(RunCommandLine(line, job, ui, &result), StartMode::Batch);
-        QCOMPARE(result, BatchResult::Succeeded);
-        QCOMPARE(test::readFile(pathOf(dir_, "batch.pdb")).substr(0, 11),
-                 std::string("Batch Name\0", 11));
+        QCOMPARE(result, BatchResult::Converted);
+        answerer.reset();
+        const std::string named = test::readFile(pathOf(dir_, "batch.pdb"));
+        QCOMPARE(named.substr(0, 11), std::string("Batch Name\0", 11));
+
+        // Cancel in batch mode fails the run, with its report in gostwick.err (in the current
+        // folder) and the database as it was.
+        {
+            test::TempDir folder;
+            const std::filesystem::path previous = std::filesystem::current_path();
+            std::filesystem::current_path(folder.root());
+            ModalAnswerer canceller([](QWidget* modal) {
+                if (auto* nameDialog = dynamic_cast<DatabaseNameDialog*>(modal)) {
+                    QTest::mouseClick(nameDialog->cancelButton(), Qt::LeftButton);
+                } else {
+                    modal->close();
+                }
+            });
+            DatabaseJob cancelledJob;
+            RunCommandLine(line, cancelledJob, ui, &result);
+            const std::string report = test::readFile(folder.path("gostwick.err"));
+            std::filesystem::current_path(previous);
+            QCOMPARE(result, BatchResult::Failed);
+            QCOMPARE(report, std::string("Error - No name for the database was given"));
+            QCOMPARE(test::readFile(pathOf(dir_, "batch.pdb")), named);
+        }
 
         QVERIFY(GuiSession::displayAvailable());
         const QByteArray platform = qgetenv("QT_QPA_PLATFORM");

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -52,20 +53,29 @@ std::string shellQuoted(const std::string& text) {
 
 ProgramRun runProgram(const std::filesystem::path& folder, const std::string& program,
                       const std::vector<std::string>& arguments, const std::string& input) {
-    const std::filesystem::path inputFile =
-        folder.parent_path() / (folder.filename().string() + ".in");
-    const std::filesystem::path errorFile =
-        folder.parent_path() / (folder.filename().string() + ".err");
-    writeFile(inputFile.string(), input);
-    std::string command = "cd " + shellQuoted(folder.string()) +
-                          " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                          shellQuoted(program);
+    return runProgram(folder, program, arguments, ProgramSetting{input, {}, ""});
+}
+
+ProgramRun runProgram(const std::filesystem::path& folder, const std::string& program,
+                      const std::vector<std::string>& arguments, const ProgramSetting& setting) {
+    // Beside the folder, so that they never show among the files a run leaves behind.
+    static std::atomic<unsigned> runCount{0};
+    const std::string runName = folder.filename().string() + "." + std::to_string(++runCount);
+    const std::filesystem::path inputFile = folder.parent_path() / (runName + ".in");
+    const std::filesystem::path errorFile = folder.parent_path() / (runName + ".err");
+    writeFile(inputFile.string(), setting.input);
+    std::string command = "cd " + shellQuoted(folder.string()) + " && " + setting.shellSetup +
+                          " exec timeout 60 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
+    for (const std::string& assignment : setting.environment) {
+        command += " " + shellQuoted(assignment);
+    }
+    command += " " + shellQuoted(program);
     for (const std::string& argument : arguments) {
         command += " " + shellQuoted(argument);
     }
     command += " <" + shellQuoted(inputFile.string()) + " 2>" + shellQuoted(errorFile.string()) +
                " >/dev/null";
-    const int status = std::system(command.c_str());
+    const int status = std::system(("(" + command + ")").c_str());
     ProgramRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(errorFile.string())};
     std::filesystem::remove(inputFile);
     std::filesystem::remove(errorFile);

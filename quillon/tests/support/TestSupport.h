@@ -34,13 +34,21 @@ void writeFile(const std::string& path, std::string_view bytes);
 bool fileExists(const std::string& path);
 
 // A program run in folder with the given arguments and standard input, with no display in its
-// environment: its exit code and what it wrote to standard error.
+// environment: its exit code and what it wrote to standard error. Runs may overlap (from several
+// threads), and one that takes over a minute is ended (exit code 124).
 struct ProgramRun {
     int exitCode;
     std::string errorOutput;
 };
+struct ProgramSetting {
+    std::string input;                     // standard input
+    std::vector<std::string> environment;  // NAME=VALUE added to the environment
+    std::string shellSetup;                // shell commands run first ("ulimit -f 1;")
+};
 ProgramRun runProgram(const std::filesystem::path& folder, const std::string& program,
                       const std::vector<std::string>& arguments, const std::string& input = "");
+ProgramRun runProgram(const std::filesystem::path& folder, const std::string& program,
+                      const std::vector<std::string>& arguments, const ProgramSetting& setting);
 
 // The names in a folder, sorted.
 std::vector<std::string> filesIn(const std::filesystem::path& folder);
@@ -73,12 +81,25 @@ class ScriptedUserInterface : public UserInterface {
         files.pop_front();
         return file;
     }
+    bool confirm(std::string_view question) override {
+        questions.emplace_back(question);
+        if (answers.empty()) {
+            return false;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void showOnConsole(std::string_view text) override { consoleMessages.emplace_back(text); }
 
     std::vector<std::string> messages;
     std::deque<std::optional<std::string>> names;  // answers to the name request, in order
     int nameRequests = 0;
     std::deque<std::optional<std::string>> files;  // answers to the file choice; nullopt cancels
     std::vector<std::string> filters;              // the filter of each file choice
+    std::deque<bool> answers;                      // answers to questions; No when none is left
+    std::vector<std::string> questions;
+    std::vector<std::string> consoleMessages;  // batch reports echoed to standard error
     // Runs at each name request: the one moment between the two passes over the CSV.
     std::function<void()> onNameRequest;
 };

@@ -7,6 +7,8 @@
  *
  *   dialog-probe [picture.bmp]
  *   dialog-probe --name ARGUMENTS NAME   batch mode that asks for the database name: answer NAME
+ *   dialog-probe --cancel-name ARGUMENTS  the same request cancelled: Quillon.exe ends with 1
+ *   dialog-probe --export-over PDB yes|no  button 1000 onto an existing CSV, the question answered
  *   dialog-probe --round-trip PDB CSV NAME   buttons 1000 then 1001 with the semicolon chosen
  *   dialog-probe --upgrade PDB               button 1006 (ferrand.exe and gostwick.exe in the
  *                                            current folder)
@@ -115,12 +117,12 @@ static int savePicture(HWND window, const char* fileName) {
     return ok;
 }
 
-static int finish(PROCESS_INFORMATION* process, const char* what) {
-    DWORD exitCode = 1;
-    check(WaitForSingleObject(process->hProcess, 10000) == WAIT_OBJECT_0 &&
-              GetExitCodeProcess(process->hProcess, &exitCode) && exitCode == 0,
-          what, "");
-    if (exitCode != 0) {
+static int finishWith(PROCESS_INFORMATION* process, DWORD expectedCode, const char* what) {
+    DWORD exitCode = STILL_ACTIVE;
+    int ended = WaitForSingleObject(process->hProcess, 10000) == WAIT_OBJECT_0 &&
+                GetExitCodeProcess(process->hProcess, &exitCode);
+    check(ended && exitCode == expectedCode, what, "");
+    if (!ended) {
         TerminateProcess(process->hProcess, 1);
     }
     CloseHandle(process->hThread);
@@ -128,7 +130,12 @@ static int finish(PROCESS_INFORMATION* process, const char* what) {
     return failures == 0 ? 0 : 1;
 }
 
-/* Batch mode 1 without a database name asks for one: the request is answered with `name`. */
+static int finish(PROCESS_INFORMATION* process, const char* what) {
+    return finishWith(process, 0, what);
+}
+
+/* Batch mode 1 without a database name asks for one: the request is answered with `name`, or
+ * cancelled when `name` is NULL (Quillon.exe then ends with exit code 1). */
 static int answerNameRequest(const char* arguments, const char* name) {
     PROCESS_INFORMATION process;
     HWND request, edit;
@@ -140,11 +147,16 @@ static int answerNameRequest(const char* arguments, const char* name) {
     check(request != NULL, "database-name request \"Dialog\" shown", "");
     if (request != NULL) {
         checkControl(request, IDOK, "OK");
+        checkControl(request, IDCANCEL, "Cancel");
         edit = GetDlgItem(request, 1005);
         check(edit != NULL && SendMessageA(edit, EM_GETLIMITTEXT, 0, 0) == 30,
               "edit box 1005 takes at most 30 characters", "");
-        SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)name);
-        PostMessageA(request, WM_COMMAND, IDOK, 0);
+        SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)(name != NULL ? name : "Not Used"));
+        /* IDCANCEL is also what the Escape key and the close box send. */
+        PostMessageA(request, WM_COMMAND, name != NULL ? IDOK : IDCANCEL, 0);
+    }
+    if (name == NULL) {
+        return finishWith(&process, 1, "cancelling ends Quillon.exe with exit code 1");
     }
     return finish(&process, "the conversion ends Quillon.exe with exit code 0");
 }
@@ -177,8 +189,9 @@ static int chooseFile(HWND dialog, int button, const char* fileName) {
     return 1;
 }
 
-/* Waits for a message box of Quillon, prints what it says and closes it; 0 when none came. */
-static int awaitMessageBox(DWORD milliseconds) {
+/* Waits for a message box of Quillon, prints what it says and closes it with the button `answer`
+ * (IDOK, IDYES, IDNO); 0 when none came. */
+static int answerMessageBox(DWORD milliseconds, WPARAM answer) {
     char text[512] = "";
     HWND box = NULL;
     HWND label;
@@ -197,12 +210,43 @@ static int awaitMessageBox(DWORD milliseconds) {
         GetWindowTextA(label, text, sizeof text);
     }
     printf("message box: %s\n", text);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageA(box, WM_COMMAND, answer, 0);
     while (IsWindow(box) && waited < milliseconds + 5000) {
         Sleep(100);
         waited += 100;
     }
     return 1;
+}
+
+static int awaitMessageBox(DWORD milliseconds) {
+    return answerMessageBox(milliseconds, IDOK);
+}
+
+/* Button 1000 onto a CSV that exists: the question comes first and is answered `yes` or not; No
+ * runs no conversion, Yes converts. */
+static int exportOverExistingFiles(const char* databaseFile, int yes) {
+    PROCESS_INFORMATION process;
+    HWND dialog;
+    if (!startQuillon(&process, "")) {
+        check(0, "Quillon.exe started", "");
+        return 1;
+    }
+    dialog = waitForWindow("Tavlo Pro Converter 1.0e", 30000);
+    check(dialog != NULL, "main dialog shown", "");
+    if (dialog != NULL) {
+        check(chooseFile(dialog, 1000, databaseFile), "button 1000 offers the file-open dialog",
+              databaseFile);
+        check(answerMessageBox(30000, yes ? IDYES : IDNO), "the question before replacing comes",
+              yes ? "answered Yes" : "answered No");
+        if (yes) {
+            check(awaitMessageBox(30000), "the conversion to CSV reports its outcome", "");
+        } else {
+            check(!awaitMessageBox(3000), "No runs no conversion", "");
+        }
+        waitUntilIdle(dialog, 10000);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    }
+    return finish(&process, "\"Exit\" ends Quillon.exe with exit code 0");
 }
 
 /* Database to CSV and back with the semicolon chosen, through the buttons and the file-open
@@ -261,6 +305,12 @@ int main(int argc, char** argv) {
     HWND dialog, about;
     if (argc == 4 && strcmp(argv[1], "--name") == 0) {
         return answerNameRequest(argv[2], argv[3]);
+    }
+    if (argc == 3 && strcmp(argv[1], "--cancel-name") == 0) {
+        return answerNameRequest(argv[2], NULL);
+    }
+    if (argc == 4 && strcmp(argv[1], "--export-over") == 0) {
+        return exportOverExistingFiles(argv[2], strcmp(argv[3], "yes") == 0);
     }
     if (argc == 3 && strcmp(argv[1], "--upgrade") == 0) {
         return upgradeThroughButton(argv[2]);

@@ -1,9 +1,10 @@
 // upgrade-probe: runs the legacy upgrade with the real process runner of this build, as the
 // dialog's third button does, with the given path standing in for the file-open dialog's answer.
-// ferrand.exe and gostwick.exe are looked for in the current directory. Prints each message the
-// upgrade shows, then the job's paths.
+// ferrand.exe and gostwick.exe are looked for in the current directory. Prints each message and
+// question the upgrade shows (questions are answered with ANSWER, "no" when not given), then the
+// job's new database path.
 //
-//   upgrade-probe CHOSEN-PATH
+//   upgrade-probe CHOSEN-PATH [yes|no]
 #include <cstdio>
 #include <string>
 
@@ -16,7 +17,8 @@ namespace {
 
 class ScriptedUserInterface : public quillon::UserInterface {
   public:
-    explicit ScriptedUserInterface(std::string chosen) : chosen_(std::move(chosen)) {}
+    ScriptedUserInterface(std::string chosen, bool answer)
+        : chosen_(std::move(chosen)), answer_(answer) {}
 
     void showMessage(std::string_view text) override {
         std::printf("message: %.*s\n", static_cast<int>(text.size()), text.data());
@@ -25,19 +27,25 @@ class ScriptedUserInterface : public quillon::UserInterface {
     std::optional<std::string> chooseFileToOpen(std::string_view /*filter*/) override {
         return chosen_;
     }
+    bool confirm(std::string_view question) override {
+        std::printf("question: %.*s\nanswer: %s\n", static_cast<int>(question.size()),
+                    question.data(), answer_ ? "yes" : "no");
+        return answer_;
+    }
 
   private:
     std::string chosen_;
+    bool answer_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("usage: upgrade-probe CHOSEN-PATH\n", stderr);
+    if (argc < 2 || argc > 3) {
+        std::fputs("usage: upgrade-probe CHOSEN-PATH [yes|no]\n", stderr);
         return 2;
     }
-    ScriptedUserInterface ui(argv[1]);
+    ScriptedUserInterface ui(argv[1], argc == 3 && std::string(argv[2]) == "yes");
     quillon::Win32ProcessRunner runner;
     quillon::LegacyUpgrade upgrade(runner);
     quillon::DatabaseJob job;
