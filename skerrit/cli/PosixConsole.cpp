@@ -140,8 +140,13 @@ bool sameExistingFile(const char* first, const char* second) {
 }
 
 InterruptCleanup::InterruptCleanup() {
-    for (std::size_t i = 0; i < kEndingSignalCount; ++i)
-        installHandler(kEndingSignals[i], &previousEndingActions[i]);
+    // A signal the program was started to ignore (nohup, a background job of a script) stays
+    // ignored: it would not have ended the conversion.
+    for (std::size_t i = 0; i < kEndingSignalCount; ++i) {
+        sigaction(kEndingSignals[i], nullptr, &previousEndingActions[i]);
+        if (previousEndingActions[i].sa_handler != SIG_IGN)
+            installHandler(kEndingSignals[i], nullptr);
+    }
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);

@@ -342,7 +342,12 @@ FileObject openOutput(const char* path) {
     char* fileName = nullptr;
     const DWORD length = GetFullPathNameA(path, MAX_PATH, output.finalPath, &fileName);
     if (length == 0 || length >= MAX_PATH || fileName == nullptr) {
-        recordFailure(path, length == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
+        DWORD error = ERROR_INVALID_NAME;  // a name that ends in a separator names no file
+        if (length == 0)
+            error = GetLastError();
+        else if (length >= MAX_PATH)
+            error = ERROR_FILENAME_EXCED_RANGE;
+        recordFailure(path, error);
         return nullptr;
     }
     if (!existingDestinationWritable(path, output.finalPath))
@@ -351,6 +356,11 @@ FileObject openOutput(const char* path) {
     const auto folderLength = static_cast<std::size_t>(fileName - output.finalPath);
     std::memcpy(folder, output.finalPath, folderLength);
     folder[folderLength] = '\0';
+    // GetTempFileName's own answer for a missing folder says little of what is wrong.
+    if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES) {
+        recordLastError(path);
+        return nullptr;
+    }
     if (GetTempFileNameA(folder, "skr", 0, output.temporaryPath) == 0) {
         recordLastError(path);
         return nullptr;

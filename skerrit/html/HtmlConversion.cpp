@@ -84,6 +84,7 @@ class HtmlConversion {
     // read the whole queue again after every page.
     void* pageTable_ = nullptr;
     FileObject pageFile_ = nullptr;
+    uint32_t pagesTaken_ = 0;  // opened or not
     // Queued pages the page limit kept from being converted.
     uint32_t pagesLeft_ = 0;
 };
@@ -139,7 +140,9 @@ void HtmlConversion::reportLimitsReached() {
         reportNotice(callbacks_, kNoticePagesNotConverted, pagesLeft_, kMaxPages);
     if (queue.linksTooDeep > 0)
         reportNotice(callbacks_, kNoticeDeepLinksDropped, queue.linksTooDeep, kMaxLinkPageDepth);
-    if (queue.linksPastPageTable > 0) {
+    // The names a full table could not take in were queued after its pages; when no page beyond
+    // those was converted, the links to them would have had no target anyway.
+    if (queue.linksPastPageTable > 0 && pagesTaken_ > kPageTableCapacity) {
         reportNotice(callbacks_, kNoticeLinksUnresolved, queue.linksPastPageTable,
                      kPageTableCapacity);
     }
@@ -162,7 +165,7 @@ int32_t HtmlConversion::convertPages(const char* startName) {
     if (enqueuePage(store, 0, startName) == 0)
         return kFailed;
     uint32_t cursor = kNone;
-    for (uint32_t taken = 0;; ++taken) {
+    for (;; ++pagesTaken_) {
         char name[kPageNameBufferSize];
         uint16_t depth = 0;
         if (nextPage(store, cursor, depth, name, sizeof name) == 0)
@@ -172,7 +175,7 @@ int32_t HtmlConversion::convertPages(const char* startName) {
         // Pages are queued breadth first, so no later page is shallower than this one.
         if (isBeyondDepth(depth))
             break;
-        if (taken == kMaxPages)
+        if (pagesTaken_ == kMaxPages)
             return countPagesLeft(store, cursor, depth) ? kConverted : kFailed;
         bool failed = false;
         const int32_t page = convertPage(cursor, name, depth, failed);

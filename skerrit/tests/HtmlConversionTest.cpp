@@ -205,18 +205,28 @@ TEST(HtmlConversion, LimitsThatLeaveOutPagesOrLinksAreReported) {
     // One page linking to many others (missing ones, which count as taken all the same): the page
     // table takes the start page and the first 7,999 targets, so the links to the others stay
     // unresolved; 32,000 pages are taken and the rest stay in the queue.
+    // Under -d0 no page beyond the table's is converted: the links to them would have had no
+    // target anyway, so nothing is reported.
     struct Wide {
         uint32_t targets;
+        int32_t maxLinkDepth;
         uint64_t pagesLeft;  // 0: no such notice
     };
-    for (const Wide& c : {Wide{31999, 0}, Wide{32000, 1}, Wide{40000, 8001}}) {
+    for (const Wide& c :
+         {Wide{31999, -1, 0}, Wide{32000, -1, 1}, Wide{40000, -1, 8001}, Wide{40000, 0, 0}}) {
         SCOPED_TRACE(c.targets);
         SiteFixture wide;
         std::string links;
         for (uint32_t target = 0; target < c.targets; ++target)
             links += "<A HREF=t" + std::to_string(target) + ".htm>x</A>";
         wide.callbacks.addFile("C:\\wide\\start.htm", links);
+        wide.job.maxLinkDepth = c.maxLinkDepth;
         EXPECT_EQ(convertHtml(wide.job, "C:\\wide\\start.htm"), 0);
+        if (c.maxLinkDepth == 0) {
+            EXPECT_EQ(wide.opener.opened.size(), 1u);
+            EXPECT_TRUE(wide.callbacks.notices().empty());
+            continue;
+        }
         EXPECT_EQ(wide.opener.opened.size(), 32000u);
         EXPECT_EQ(wide.opener.opened.back(), "C:\\wide\\t31998.htm@1");
         std::vector<ProgressEvent> expected;
