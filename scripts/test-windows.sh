@@ -478,8 +478,8 @@ skerrit_destination_checks() {
     fi
 
     # Two runs writing one destination at once: each ends with status 0 and its success message
-    # (before, the second could not open the destination), and the destination is always one
-    # whole database, the one that finished last.
+    # (neither holds the destination open, so neither is refused it), and the destination is
+    # always one whole database, the one that finished last.
     folder=$skerrit_safe/concurrent
     mkdir -p "$folder"
     cp "$big" "$folder/first.txt"

@@ -6,8 +6,8 @@
 // conversion decides, through publishOutput (moved over the named file in one step) or
 // discardOutput (removed). Until then a file of that name stays as it was, and two programs
 // writing one destination at once each write a file of their own; the last to finish wins.
-// An existing destination that could not be written, or a folder in which no file can be made,
-// fails the open, as a destination that cannot be created did before.
+// An existing destination the user may not write, or a folder in which no file can be made,
+// fails the open: such a destination could not have been created over the old file either.
 #pragma once
 
 #include <string>

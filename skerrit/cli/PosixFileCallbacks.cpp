@@ -6,8 +6,9 @@
 // names, with the permissions that file has (or would get), and published with rename, which
 // replaces the old file in one step; before that it is fsync'ed, so a crash afterwards does not
 // leave an empty file in its place. A destination that is a symbolic link is published over the
-// file the link points to, where writing through the link went before. The temporary name is
-// kept in static storage for the signal handlers of the console (PosixConsole.cpp).
+// file the link points to, as writing through the link would have changed that file. The
+// temporary name is kept in static storage for the signal handlers of the console
+// (PosixConsole.cpp).
 //
 // Temporary files go through a buffer of their own: the HTML reader writes its style runs, block
 // and link records a few bytes at a time, and the section writers and the compressor read them
