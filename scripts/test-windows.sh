@@ -371,15 +371,16 @@ html-cycle|cycle.htm|'
     expect_output "skerrit: usage screen and conversion output are Linux's (apart from CR LF)" \
         "$linux_text" "$windows_text"
 
-    # Failures end with the same message and status on both platforms (Windows takes "/" too).
+    # Failures end with the same message and status on both platforms (Windows takes "/" too);
+    # the reason line after the message holds each system's own error text.
     local failing_cases='missing-source|nothere.txt|nothere.pdb
 missing-destination-folder|harbour-light.txt|nofolder/x.pdb'
     local destination linux_end windows_end
     while IFS='|' read -r name source destination; do
         linux_end=$(cd "$corpus" && "$linux" -y "$source" "$destination" </dev/null 2>&1 |
-            tail -n 1; echo "exit ${PIPESTATUS[0]}")
+            grep '^Error: '; echo "exit ${PIPESTATUS[0]}")
         windows_end=$(cd "$corpus" && wine "$skerrit" -y "$source" "$destination" </dev/null \
-            2>/dev/null | tr -d '\r' | tail -n 1; echo "exit ${PIPESTATUS[0]}")
+            2>/dev/null | tr -d '\r' | grep '^Error: '; echo "exit ${PIPESTATUS[0]}")
         expect_output "skerrit: $name gives the Linux message and status" "$linux_end" \
             "$windows_end"
     done <<<"$failing_cases"
@@ -426,6 +427,8 @@ missing-destination-folder|harbour-light.txt|nofolder/x.pdb'
             "$(grep -a -E 'ok|FAILED' <<<"$escape" | tr '\n' ';')"
     fi
 
+    skerrit_destination_checks
+
     # Every temporary file was deleted when closed.
     wineserver -w
     local left
@@ -434,6 +437,180 @@ missing-destination-folder|harbour-light.txt|nofolder/x.pdb'
         pass "skerrit: no temporary file left in the Windows temporary folder"
     else
         fail "skerrit: no temporary file left in the Windows temporary folder" "$left left"
+    fi
+}
+
+# --- Skerrit.exe: only a successful run replaces the destination ---------------------------------
+# Skerrit.exe writes the database as skrXXXX.tmp beside the destination and moves it over the
+# destination only when the conversion succeeded. Each case runs in a folder of its own holding an
+# old out.pdb; afterwards the old bytes must still be there, no file may have been added, and the
+# exit status (0 converted, 1 stopped before converting, 2 failed, 3 canceled) and the last two
+# lines of output must be as given (a shell pattern).
+skerrit_old_database='the old database, which a failed run must leave as it is'
+
+# skerrit_destination_case NAME STATUS PATTERN ARGUMENTS...
+skerrit_destination_case() {
+    local name=$1 status=$2 pattern=$3
+    shift 3
+    local folder=$skerrit_safe/$name
+    mkdir -p "$folder"
+    cp "$skerrit_safe"/inputs/* "$folder/"
+    printf '%s' "$skerrit_old_database" >"$folder/out.pdb"
+    local before after end actual=0
+    before=$(ls -A "$folder")
+    end=$(cd "$folder" && wine "$skerrit" "$@" </dev/null 2>/dev/null | tr -d '\r' | tail -n 2
+        exit "${PIPESTATUS[0]}") || actual=$?
+    after=$(ls -A "$folder")
+    if [ "$actual" == "$status" ] && [[ "$end" == $pattern ]] &&
+        [ "$(cat "$folder/out.pdb")" == "$skerrit_old_database" ] && [ "$before" == "$after" ]; then
+        pass "skerrit: $name keeps the old database, status $status"
+    else
+        fail "skerrit: $name keeps the old database, status $status" \
+            "status $actual, ending '${end//$'\n'/ / }', files now: ${after//$'\n'/ }"
+    fi
+}
+
+# True when two databases differ only in their dates (as same_database compares them).
+skerrit_same_but_dates() {
+    local record0
+    [ "$(stat -c %s "$1")" == "$(stat -c %s "$2")" ] || return 1
+    record0=$(od -An -tu1 -j78 -N4 "$1" | awk '{print (($1 * 256 + $2) * 256 + $3) * 256 + $4}')
+    [ -z "$({ cmp -l "$1" "$2" || true; } | awk -v r="$record0" '{ o = $1 - 1;
+        if (!((o >= 36 && o < 44) || (o >= r + 32 && o < r + 36))) print o }')" ]
+}
+
+skerrit_destination_checks() {
+    local skerrit=$root/$build/skerrit/Skerrit.exe
+    local cancel_probe=$root/$build/skerrit/tests/win/cancel-probe.exe
+    skerrit_safe=$work/skerrit-destination
+    local inputs=$skerrit_safe/inputs
+    mkdir -p "$inputs"
+    cp "$root/skerrit/tests/data/harbour-light.txt" "$inputs/book.txt"
+    # Doc books from the corpus, changed in place: record 0 starts with the compression field,
+    # record 1 of the compressed book with a back reference to before its start.
+    local record0 record1
+    cp "$root/skerrit/fuzz/corpus/doc_input/uncompressed.pdb" "$inputs/odd.pdb"
+    record0=$(od -An -tu4 --endian=big -j78 -N4 "$inputs/odd.pdb" | tr -d ' ')
+    printf 'DH' | dd of="$inputs/odd.pdb" bs=1 seek="$record0" conv=notrunc status=none
+    cp "$root/skerrit/fuzz/corpus/doc_input/compressed.pdb" "$inputs/bad.pdb"
+    record1=$(od -An -tu4 --endian=big -j86 -N4 "$inputs/bad.pdb" | tr -d ' ')
+    printf '\x80\x20' | dd of="$inputs/bad.pdb" bs=1 seek="$record1" conv=notrunc status=none
+    # 23,863 tabs of 9999 spaces each: 5,945 bytes more than one database holds.
+    head -c 23863 /dev/zero | tr '\0' '\t' >"$inputs/tabs.txt"
+
+    skerrit_destination_case source-missing 2 \
+        $'Error: Failed to open source file missing.txt\nReason: *missing.txt: *' \
+        -y missing.txt out.pdb
+    skerrit_destination_case doc-compression-unknown 2 \
+        $'Error: Failed preprocessing step\nReason: odd.pdb: not a Doc book that can be read: its compression field is 17480 (1 = stored, 2 = PalmDOC).' \
+        -y odd.pdb out.pdb
+    skerrit_destination_case doc-record-damaged 2 \
+        $'Error: Failed preprocessing step\nReason: bad.pdb: text record 1 of the Doc book is damaged or cannot be read.' \
+        -y bad.pdb out.pdb
+    skerrit_destination_case text-too-long 2 \
+        $'Error: Failed preprocessing step\nReason: tabs.txt: the text to convert is 238606137 bytes; one database holds at most 238600192.' \
+        -y -tS9999 tabs.txt out.pdb
+    skerrit_destination_case overwrite-declined 1 '*Terminating conversion.' book.txt out.pdb
+    skerrit_destination_case usage 1 '*o At most one of the -t options may be used.' -h
+
+    # A successful run replaces the old database, and leaves nothing beside it.
+    local folder=$skerrit_safe/converted status=0
+    mkdir -p "$folder"
+    cp "$inputs/book.txt" "$folder/"
+    printf '%s' "$skerrit_old_database" >"$folder/out.pdb"
+    (cd "$folder" && wine "$skerrit" -y book.txt out.pdb </dev/null >/dev/null 2>&1) || status=$?
+    if [ $status == 0 ] && [ "$(od -An -c -j60 -N8 "$folder/out.pdb" | tr -d ' ')" == VaDoVaDo ] &&
+        [ "$(ls -A "$folder" | tr '\n' ' ')" == "book.txt out.pdb " ]; then
+        pass "skerrit: a successful run replaces the old database, status 0"
+    else
+        fail "skerrit: a successful run replaces the old database, status 0" \
+            "status $status, files: $(ls -A "$folder" | tr '\n' ' ')"
+    fi
+
+    # A conversion that runs for a while: 5 MB of text.
+    local big=$skerrit_safe/big.txt copy
+    for copy in $(seq 1 1600); do cat "$inputs/book.txt"; done >"$big"
+
+    # Escape already waiting in the console input cancels at the first progress report.
+    folder=$skerrit_safe/canceled
+    mkdir -p "$folder"
+    cp "$big" "$folder/"
+    printf '%s' "$skerrit_old_database" >"$folder/out.pdb"
+    local output
+    output=$(cd "$folder" && timeout 120 script -qfec \
+        "wine '$cancel_probe' -y big.txt out.pdb; echo \"exit \$?\"" /dev/null </dev/null 2>&1 |
+        tr -d '\r ' | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g')
+    if grep -q '^Conversioncanceled\.$' <<<"$output" && grep -qx 'exit3' <<<"$output" &&
+        [ "$(cat "$folder/out.pdb")" == "$skerrit_old_database" ] &&
+        [ "$(ls -A "$folder" | tr '\n' ' ')" == "big.txt out.pdb " ]; then
+        pass "skerrit: Escape cancels with status 3 and keeps the old database"
+    else
+        fail "skerrit: Escape cancels with status 3 and keeps the old database" \
+            "$(tail -n 3 <<<"$output" | tr '\n' ';') files: $(ls -A "$folder" | tr '\n' ' ')"
+    fi
+
+    # A process killed mid-run: the system removes the file marked for deletion.
+    folder=$skerrit_safe/killed
+    mkdir -p "$folder"
+    cp "$big" "$folder/"
+    printf '%s' "$skerrit_old_database" >"$folder/out.pdb"
+    (cd "$folder" && exec wine "$skerrit" -y big.txt out.pdb </dev/null >/dev/null 2>&1) &
+    local pid=$! waited
+    for waited in $(seq 1 300); do
+        ls "$folder" | grep -qi '^skr.*\.tmp$' && break
+        sleep 0.1
+    done
+    local seen=no
+    ls "$folder" | grep -qi '^skr.*\.tmp$' && seen=yes
+    kill -9 "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    for waited in $(seq 1 100); do
+        ls "$folder" | grep -qi '^skr.*\.tmp$' || break
+        sleep 0.1
+    done
+    if [ $seen == yes ] && [ "$(cat "$folder/out.pdb")" == "$skerrit_old_database" ] &&
+        [ "$(ls -A "$folder" | tr '\n' ' ')" == "big.txt out.pdb " ]; then
+        pass "skerrit: a killed run leaves the old database and no temporary file"
+    else
+        fail "skerrit: a killed run leaves the old database and no temporary file" \
+            "temporary file seen: $seen, files now: $(ls -A "$folder" | tr '\n' ' ')"
+    fi
+
+    # Two runs writing one destination at once: each ends with status 0 and its success message
+    # (neither holds the destination open, so neither is refused it), and the destination is
+    # always one whole database, the one that finished last.
+    folder=$skerrit_safe/concurrent
+    mkdir -p "$folder"
+    cp "$big" "$folder/first.txt"
+    cp "$inputs/book.txt" "$folder/second.txt"
+    (cd "$folder" && wine "$skerrit" -y -iBook first.txt first.pdb &&
+        wine "$skerrit" -y -iBook second.txt second.pdb) </dev/null >/dev/null 2>&1 || true
+    local round whole=0 statuses= log
+    for round in 1 2 3; do
+        (cd "$folder" && wine "$skerrit" -y -iBook first.txt out.pdb </dev/null \
+            >"$skerrit_safe/first.log" 2>/dev/null) &
+        local first=$!
+        (cd "$folder" && wine "$skerrit" -y -iBook second.txt out.pdb </dev/null \
+            >"$skerrit_safe/second.log" 2>/dev/null) &
+        local second=$! first_status=0 second_status=0
+        wait "$first" || first_status=$?
+        wait "$second" || second_status=$?
+        statuses+="$first_status$second_status "
+        for log in first second; do
+            tr -d '\r' <"$skerrit_safe/$log.log" | grep -qx 'Conversion successfully completed.' ||
+                statuses+="($log did not succeed) "
+        done
+        if skerrit_same_but_dates "$folder/first.pdb" "$folder/out.pdb" ||
+            skerrit_same_but_dates "$folder/second.pdb" "$folder/out.pdb"; then
+            whole=$((whole + 1))
+        fi
+    done
+    if [ "$whole" == 3 ] && [ "$statuses" == "00 00 00 " ] &&
+        [ "$(ls -A "$folder" | tr '\n' ' ')" == "first.pdb first.txt out.pdb second.pdb second.txt " ]; then
+        pass "skerrit: two runs writing one destination at once each write a whole database"
+    else
+        fail "skerrit: two runs writing one destination at once each write a whole database" \
+            "whole in $whole of 3 rounds, statuses $statuses, files: $(ls -A "$folder" | tr '\n' ' ')"
     fi
 }
 

@@ -23,6 +23,20 @@ int readCharacter();
 // system that ignores it).
 [[nodiscard]] bool sameExistingFile(const char* first, const char* second);
 
+// While it lives, a signal that ends the process (interrupt, termination, hang-up, quit, a broken
+// pipe on standard output) first puts back what the conversion has left half done: the terminal's
+// mode (see EscapeWatcher) and the destination still under its temporary name, which is removed
+// (ConsoleCallbacks.h); then the process ends as the signal would have ended it. A file size limit
+// makes the write that passes it fail, with a reason, instead of ending the process. On Windows
+// the system removes that file itself however the process ends, so this does nothing there.
+class InterruptCleanup {
+  public:
+    InterruptCleanup();
+    ~InterruptCleanup();
+    InterruptCleanup(const InterruptCleanup&) = delete;
+    InterruptCleanup& operator=(const InterruptCleanup&) = delete;
+};
+
 // Watches the keyboard for Escape while it lives. When standard input is a terminal, the terminal
 // is switched to reading without waiting for the duration and put back as it was on every way
 // out, an interrupt or termination signal included. When standard input is not a terminal,

@@ -2,7 +2,8 @@
 // non-canonical mode with VMIN = VTIME = 0, so a read returns at once with whatever was typed.
 // O_NONBLOCK is deliberately not used: the terminal's open file is usually shared with standard
 // output, which would then fail its writes with EAGAIN. The saved settings are put back by the
-// destructor and by the handlers of the signals that end or stop the process.
+// destructor and by the handlers of the signals that end or stop the process. The same handler
+// serves InterruptCleanup, which also removes the unfinished destination, terminal or not.
 #if !defined(_WIN32)
 #include <signal.h>
 #include <sys/stat.h>
@@ -14,6 +15,7 @@
 #include <cstring>
 
 #include "cli/Console.h"
+#include "cli/ConsoleCallbacks.h"
 
 namespace skerrit::console {
 
@@ -29,6 +31,12 @@ constexpr int kRestoringSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP, 
 constexpr std::size_t kRestoringSignalCount =
     sizeof kRestoringSignals / sizeof kRestoringSignals[0];
 struct sigaction previousActions[kRestoringSignalCount];
+
+// The signals after which InterruptCleanup removes the destination: those that end the process.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+constexpr std::size_t kEndingSignalCount = sizeof kEndingSignals / sizeof kEndingSignals[0];
+struct sigaction previousEndingActions[kEndingSignalCount];
+struct sigaction previousFileSizeAction;
 
 // Only the foreground job may change or read the terminal; a background one would be stopped
 // by SIGTTOU or SIGTTIN for trying.
@@ -53,7 +61,7 @@ void restoreTerminal() {
 void installHandler(int signalNumber, struct sigaction* previous);
 
 // Everything called here is async-signal-safe (tcgetpgrp, getpgrp, tcsetattr, signal,
-// sigprocmask, raise, sigaction).
+// sigprocmask, raise, sigaction, and unlink in discardOutputFromSignalHandler).
 extern "C" void onTerminalSignal(int signalNumber) {
     const int savedErrno = errno;
     if (signalNumber == SIGCONT) {
@@ -79,6 +87,7 @@ extern "C" void onTerminalSignal(int signalNumber) {
         // End the process the way the signal would have without us, once this handler returns.
         if (terminalChanged != 0)
             restoreTerminal();
+        discardOutputFromSignalHandler();
         signal(signalNumber, SIG_DFL);
         raise(signalNumber);
     }
@@ -128,6 +137,26 @@ bool sameExistingFile(const char* first, const char* second) {
     struct stat secondStatus {};
     return stat(first, &firstStatus) == 0 && stat(second, &secondStatus) == 0 &&
            firstStatus.st_dev == secondStatus.st_dev && firstStatus.st_ino == secondStatus.st_ino;
+}
+
+InterruptCleanup::InterruptCleanup() {
+    // A signal the program was started to ignore (nohup, a background job of a script) stays
+    // ignored: it would not have ended the conversion.
+    for (std::size_t i = 0; i < kEndingSignalCount; ++i) {
+        sigaction(kEndingSignals[i], nullptr, &previousEndingActions[i]);
+        if (previousEndingActions[i].sa_handler != SIG_IGN)
+            installHandler(kEndingSignals[i], nullptr);
+    }
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, &previousFileSizeAction);
+}
+
+InterruptCleanup::~InterruptCleanup() {
+    sigaction(SIGXFSZ, &previousFileSizeAction, nullptr);
+    for (std::size_t i = 0; i < kEndingSignalCount; ++i)
+        sigaction(kEndingSignals[i], &previousEndingActions[i], nullptr);
 }
 
 EscapeWatcher::EscapeWatcher() {

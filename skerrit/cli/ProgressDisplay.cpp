@@ -56,6 +56,12 @@ void resetProgressDisplay(ProgressDisplay& display) {
 
 int32_t consoleProgress(void* context, int32_t code, const void* data) {
     auto& display = *static_cast<ProgressDisplay*>(context);
+    // A notice is no moment to stop at: an Escape pressed now waits for the next report.
+    if (code == kProgressNotice) {
+        if (data != nullptr)
+            display.notices.push_back(*static_cast<const ConversionNotice*>(data));
+        return 1;
+    }
     if (const char* line = stepLine(code); line != nullptr) {
         std::fputs(line, display.out);
         display.lastPercent = -1;

@@ -1,6 +1,7 @@
 // Skerrit's main sequence. Every check before the conversion prints one message and ends with
-// status 1, having created nothing; once the driver has run the status is 0 and its result is
-// told by the closing message alone.
+// status 1, having created nothing. Once the driver has run, the destination is put in place only
+// when the conversion succeeded; the closing message, the lines after it and the exit status
+// (ClosingReport.h) tell how it ended.
 #include "cli/SkerritMain.h"
 
 #include <array>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "cli/ClosingReport.h"
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "cli/ConsoleCallbacks.h"
@@ -23,8 +25,6 @@ namespace skerrit {
 
 namespace {
 
-constexpr int kStoppedBeforeConverting = 1;
-constexpr int kConverted = 0;
 constexpr int32_t kMaxOptionCount = 9999;
 // The database name holds 31 characters; a longer page title would be cut there anyway.
 constexpr int32_t kHtmlTitleLimit = 31;
@@ -132,43 +132,24 @@ bool destinationExists(const ConverterCallbacks& callbacks, const std::string& d
     return true;
 }
 
-void printResult(int32_t result, const Settings& settings, const std::string& destination) {
-    switch (result) {
-        case kResultOk:
-            std::printf("Conversion successfully completed.\n");
-            break;
-        case kResultCanceled:
-            std::printf("Conversion canceled.\n");
-            break;
-        case kResultSourceOpenFailed:
-            std::printf("Error: Failed to open source file %s\n", settings.sourceName.c_str());
-            break;
-        case kResultDestinationOpenFailed:
-            std::printf("Error: Failed to open destination file %s\n", destination.c_str());
-            break;
-        case kResultTempFileFailed:
-            std::printf("Error: Failed to open temporary file\n");
-            break;
-        case kResultPreprocessFailed:
-            std::printf("Error: Failed preprocessing step\n");
-            break;
-        case kResultConversionFailed:
-            std::printf("Error: Failed conversion step\n");
-            break;
-        default:
-            std::printf("Error: Unknown\n");
-            break;
+// The destination was written under a temporary name: a converted one takes the place of the
+// named file, anything else is removed and the named file stays as it was.
+int32_t settleOutput(int32_t result) {
+    if (result != kResultOk) {
+        discardOutput();
+        return result;
     }
+    return publishOutput() ? kResultOk : kResultConversionFailed;
 }
 
 int stop(const char* message) {
     std::fputs(message, stdout);
-    return kStoppedBeforeConverting;
+    return kExitStoppedBeforeConverting;
 }
 
 int usage() {
     showUsage(stdout);
-    return kStoppedBeforeConverting;
+    return kExitStoppedBeforeConverting;
 }
 
 }  // namespace
@@ -240,14 +221,21 @@ int runSkerrit(int argc, const char* const* argv) {
 
     int32_t result = kResultOk;
     {
-        console::EscapeWatcher escape;
-        display.escape = &escape;
-        result = convertDocument(request);
-        display.escape = nullptr;
+        const console::InterruptCleanup cleanup;
+        {
+            console::EscapeWatcher escape;
+            display.escape = &escape;
+            // The title lookups may have failed on their way; only the conversion's failures count.
+            forgetSystemFailure();
+            result = convertDocument(request);
+            display.escape = nullptr;
+        }
+        result = settleOutput(result);
     }
-    std::printf("\n");
-    printResult(result, settings, destination);
-    return kConverted;
+    const ConversionOutcome outcome{result, settings.sourceName, destination, display.notices,
+                                    lastSystemFailure()};
+    std::printf("\n%s", closingReport(outcome).c_str());
+    return exitStatusFor(result);
 }
 
 }  // namespace skerrit

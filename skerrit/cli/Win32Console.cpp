@@ -72,6 +72,10 @@ bool sameExistingFile(const char* first, const char* second) {
            firstFile.nFileIndexLow == secondFile.nFileIndexLow;
 }
 
+InterruptCleanup::InterruptCleanup() = default;
+
+InterruptCleanup::~InterruptCleanup() = default;
+
 EscapeWatcher::EscapeWatcher() : watching_(consoleInput() != nullptr) {}
 
 EscapeWatcher::~EscapeWatcher() = default;

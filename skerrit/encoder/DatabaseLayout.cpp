@@ -13,16 +13,6 @@ constexpr uint32_t kDatabaseVersion = 256;  // bytes 01 00
 constexpr std::array<uint8_t, 4> kHeaderRecordConstantBytes = {1, 0, 1, 0};
 }  // namespace
 
-uint64_t textPartRecordCount(uint32_t textLength, uint32_t chunkSize, uint32_t chunksPerGroup) {
-    const uint64_t groupBytes = uint64_t{chunkSize} * chunksPerGroup;
-    const uint64_t fullGroups = textLength / groupBytes;
-    const uint64_t rest = textLength - fullGroups * groupBytes;
-    uint64_t records = fullGroups * (uint64_t{chunksPerGroup} + 1) + 1;
-    if (rest > 0)
-        records += 1 + (rest + chunkSize - 1) / chunkSize;
-    return records;
-}
-
 DatabaseHeaderBytes buildDatabaseHeader(const char* title, uint32_t date, uint16_t numRecords) {
     DatabaseHeaderBytes header{};
     if (title != nullptr) {

@@ -97,7 +97,16 @@ inline constexpr uint32_t kMaxStoredTextPadding = 3;
 // Records of the text part (record 0, code tables and text records) for a text of textLength
 // bytes cut into chunks of chunkSize bytes, chunksPerGroup chunks to a code table. The answer can
 // exceed 16 bits; the caller decides what is too many.
-uint64_t textPartRecordCount(uint32_t textLength, uint32_t chunkSize, uint32_t chunksPerGroup);
+constexpr uint64_t textPartRecordCount(uint64_t textLength, uint32_t chunkSize,
+                                       uint32_t chunksPerGroup) {
+    const uint64_t groupBytes = uint64_t{chunkSize} * chunksPerGroup;
+    const uint64_t fullGroups = textLength / groupBytes;
+    const uint64_t rest = textLength - fullGroups * groupBytes;
+    uint64_t records = fullGroups * (uint64_t{chunksPerGroup} + 1) + 1;
+    if (rest > 0)
+        records += 1 + (rest + chunkSize - 1) / chunkSize;
+    return records;
+}
 
 // The database header as written: name from the first 31 bytes of the title, version 256, both
 // dates equal, type and creator "VaDo", everything else zero.

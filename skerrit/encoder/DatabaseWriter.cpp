@@ -17,7 +17,8 @@ namespace skerrit {
 
 namespace {
 
-constexpr uint32_t kMaxRecords = 0xFFFF;  // numRecords is a 16-bit field
+constexpr uint32_t kMaxRecords = kMaxRecordCount;
+constexpr int64_t kExtraIndexLimit = int64_t{kMaxHtmlRecordCount} + 1;
 constexpr uint32_t kCopyPieceSize = 4096;
 constexpr uint8_t kLineFeed = 10;
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "encoder/DatabaseLayout.h"
 #include "engine/ConverterCallbacks.h"
 #include "engine/HtmlJob.h"
 
@@ -13,6 +14,19 @@ namespace skerrit {
 
 inline constexpr uint32_t kTextChunkSize = 4096;
 inline constexpr uint32_t kChunksPerCodeTable = 8;
+
+// numRecords is a 16-bit field, so a database has at most 65535 records.
+inline constexpr uint32_t kMaxRecordCount = 0xFFFF;
+// The longest text of one database: 7281 full groups of eight chunks take 65530 records with the
+// header record, and four more chunks with their code table the last five.
+inline constexpr uint32_t kMaxTextLength = 238600192;
+static_assert(textPartRecordCount(kMaxTextLength, kTextChunkSize, kChunksPerCodeTable) ==
+              kMaxRecordCount);
+static_assert(textPartRecordCount(kMaxTextLength + 1, kTextChunkSize, kChunksPerCodeTable) >
+              kMaxRecordCount);
+// An HTML document's extra records are found through 16-bit record indexes that the reader takes
+// as signed numbers, so its text part and extra records together stay below 32768.
+inline constexpr uint32_t kMaxHtmlRecordCount = 32767;
 
 [[nodiscard]] int32_t writeDatabase(const ConverterCallbacks& callbacks, FileObject textStream,
                                     FileObject scratchStream, FileObject destination,

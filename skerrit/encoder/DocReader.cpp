@@ -1,6 +1,7 @@
 // Doc database input. The header and record list are read through the callbacks; each text
-// record is located from the record list, decoded into an 8192-byte buffer and handed to the
-// text preparation. Every read is checked, and a corrupt book ends the step with 105.
+// record is located from the record list and handed to the text preparation, as it is stored or,
+// for PalmDOC books, decoded into an 8192-byte buffer first. Every read is checked, and a corrupt
+// book ends the step with 105 after a notice naming what could not be read.
 #include "encoder/DocReader.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "encoder/RecordLocator.h"
 #include "encoder/TextPreparer.h"
 #include "engine/ByteOrder.h"
+#include "engine/ConversionNotice.h"
 #include "engine/ResultCodes.h"
 
 namespace skerrit {
@@ -17,6 +19,7 @@ namespace skerrit {
 namespace {
 
 constexpr uint32_t kDocHeaderReadSize = 12;
+constexpr uint32_t kCompressionOffset = 0;
 constexpr uint32_t kTextRecordCountOffset = 8;
 constexpr uint32_t kRecordReadPiece = 4096;
 
@@ -54,7 +57,8 @@ class RecordBytes {
     uint32_t position_ = 0;
 };
 
-// Reads the database header and the Doc header in record 0 and sets the range of text records.
+// Reads the database header and the Doc header in record 0 and sets the range of text records
+// and how they are stored. A book that cannot be read is reported in a notice.
 bool openDocReader(DocReader& reader) {
     const ConverterCallbacks& callbacks = *reader.callbacks;
     uint32_t offset = 0;
@@ -64,15 +68,65 @@ bool openDocReader(DocReader& reader) {
         !locateRecord(callbacks, reader.source, reader.header.data(), 0, &offset, &size) ||
         !seekTo(callbacks, reader.source, offset) ||
         !readExactly(callbacks, reader.source, kDocHeaderReadSize, docHeader.data())) {
+        reportNotice(callbacks, kNoticeDocHeaderDamaged, 0);
+        return false;
+    }
+    reader.compression = loadBigEndian16(docHeader.data() + kCompressionOffset);
+    if (reader.compression != kDocUncompressed && reader.compression != kDocPalmDoc) {
+        reportNotice(callbacks, kNoticeDocCompression, reader.compression);
         return false;
     }
     const uint32_t numRecords = loadBigEndian16(reader.header.data() + dbheader::kNumRecords);
     const uint32_t textRecords = loadBigEndian16(docHeader.data() + kTextRecordCountOffset);
-    if (textRecords >= numRecords)
+    if (textRecords >= numRecords) {
+        reportNotice(callbacks, kNoticeDocHeaderDamaged, 0);
         return false;
+    }
     reader.nextRecord = 1;
     reader.endRecord = textRecords + 1;
     return true;
+}
+
+enum class RecordOutcome { kFed, kDamaged, kNotWritten };
+
+// A record stored as it is: its bytes are the text, whatever their size.
+RecordOutcome feedStoredRecord(const DocReader& reader, uint32_t size, TextPreparer& preparer) {
+    const ConverterCallbacks& callbacks = *reader.callbacks;
+    std::array<uint8_t, kRecordReadPiece> piece{};
+    for (uint32_t left = size; left > 0;) {
+        const uint32_t wanted = std::min(left, kRecordReadPiece);
+        if (!readExactly(callbacks, reader.source, wanted, piece.data()))
+            return RecordOutcome::kDamaged;
+        if (!feedText(preparer, piece.data(), wanted))
+            return RecordOutcome::kNotWritten;
+        left -= wanted;
+    }
+    return RecordOutcome::kFed;
+}
+
+RecordOutcome feedCompressedRecord(const DocReader& reader, uint32_t size, TextPreparer& preparer,
+                                   std::array<uint8_t, kDocRecordCapacity>& text) {
+    const int32_t length = decodePalmDocRecord(RecordBytes(reader, size), text);
+    if (length < 0)
+        return RecordOutcome::kDamaged;
+    return feedText(preparer, text.data(), static_cast<uint32_t>(length))
+               ? RecordOutcome::kFed
+               : RecordOutcome::kNotWritten;
+}
+
+RecordOutcome feedRecord(const DocReader& reader, TextPreparer& preparer,
+                         std::array<uint8_t, kDocRecordCapacity>& text) {
+    const ConverterCallbacks& callbacks = *reader.callbacks;
+    uint32_t offset = 0;
+    uint32_t size = 0;
+    if (!locateRecord(callbacks, reader.source, reader.header.data(), reader.nextRecord, &offset,
+                      &size) ||
+        !seekTo(callbacks, reader.source, offset)) {
+        return RecordOutcome::kDamaged;
+    }
+    if (reader.compression == kDocUncompressed)
+        return feedStoredRecord(reader, size, preparer);
+    return feedCompressedRecord(reader, size, preparer, text);
 }
 
 }  // namespace
@@ -97,32 +151,29 @@ bool readDocTitle(const ConverterCallbacks& callbacks, const char* path, char* t
     return isDoc && closed;
 }
 
-int32_t prepareDoc(const ConversionRequest& request, FileObject source, FileObject textStream) {
+int32_t prepareDoc(const ConversionRequest& request, FileObject source, FileObject textStream,
+                   uint64_t* preparedLength) {
     const ConverterCallbacks& callbacks = *request.callbacks;
     TextPreparer preparer = makeTextPreparer(request, textStream);
-    DocReader reader{&callbacks, source, {}, 0, 0};
+    DocReader reader{&callbacks, source, {}, 0, 0, 0};
     if (!openDocReader(reader))
         return kResultPreprocessFailed;
 
     std::array<uint8_t, kDocRecordCapacity> text{};
     for (; reader.nextRecord < reader.endRecord;) {
-        uint32_t offset = 0;
-        uint32_t size = 0;
-        if (!locateRecord(callbacks, source, reader.header.data(), reader.nextRecord, &offset,
-                          &size) ||
-            !seekTo(callbacks, source, offset)) {
+        const RecordOutcome outcome = feedRecord(reader, preparer, text);
+        if (outcome == RecordOutcome::kDamaged)
+            reportNotice(callbacks, kNoticeDocRecordDamaged, reader.nextRecord);
+        if (outcome != RecordOutcome::kFed)
             return kResultPreprocessFailed;
-        }
-        const int32_t length = decodePalmDocRecord(RecordBytes(reader, size), text);
-        if (length < 0 || !feedText(preparer, text.data(), static_cast<uint32_t>(length))) {
-            return kResultPreprocessFailed;
-        }
         ++reader.nextRecord;
         const auto percent =
             static_cast<int32_t>(uint64_t{reader.nextRecord} * 100 / reader.endRecord);
         if (!reportPercent(callbacks, percent))
             return kResultCanceled;
     }
+    if (preparedLength != nullptr)
+        *preparedLength = preparer.preparedLength;
     return kResultOk;
 }
 

@@ -1,6 +1,8 @@
 // Doc (PalmDOC) input: recognising a Doc database, reading its name for the default title, and
-// decompressing its text records into the text stream through the text preparation, so the
-// line-break and tab options apply to Doc books as they do to plain text.
+// reading its text records into the text stream through the text preparation, so the line-break
+// and tab options apply to Doc books as they do to plain text. The Doc header's compression field
+// says how the records hold their text: 1 as it is, 2 PalmDOC-compressed; a book with any other
+// value is refused, since reading it either way would turn it into other text.
 #pragma once
 
 #include <array>
@@ -16,12 +18,19 @@ inline constexpr uint32_t kPalmNameSize = kDatabaseNameSize;
 // A Doc text record never holds more than this once decompressed.
 inline constexpr uint32_t kDocRecordCapacity = 8192;
 
+// Values of the compression field, the first 16-bit number of the Doc header (record 0).
+enum DocCompression : uint32_t {
+    kDocUncompressed = 1,
+    kDocPalmDoc = 2,
+};
+
 struct DocReader {
     const ConverterCallbacks* callbacks;
     FileObject source;
     DatabaseHeaderBytes header;  // as read; fields are loaded big-endian when needed
     uint32_t nextRecord;         // next text record to read; starts at 1
     uint32_t endRecord;          // one past the last text record
+    uint32_t compression;        // a DocCompression
 };
 
 // Seeks the open source to 0 and reads its database header: true for creator "REAd".
@@ -31,10 +40,12 @@ struct DocReader {
 // `title` (at least 33 bytes). False for anything else, or when closing the file fails.
 [[nodiscard]] bool readDocTitle(const ConverterCallbacks& callbacks, const char* path, char* title);
 
-// Decompresses every text record into the text stream with the request's text options:
-// kResultOk, kResultCanceled or kResultPreprocessFailed.
+// Reads every text record into the text stream with the request's text options: kResultOk,
+// kResultCanceled or kResultPreprocessFailed (after a notice saying what is wrong with the book,
+// unless a write to the text stream failed). With a null text stream nothing is written;
+// preparedLength, when given, receives the number of bytes the preparation produced.
 [[nodiscard]] int32_t prepareDoc(const ConversionRequest& request, FileObject source,
-                                 FileObject textStream);
+                                 FileObject textStream, uint64_t* preparedLength = nullptr);
 
 // What the byte source of the decoder answers instead of a byte.
 inline constexpr int32_t kRecordEnd = -1;

@@ -19,8 +19,11 @@ constexpr uint8_t kLineFeed = 10;
 constexpr uint8_t kCarriageReturn = 13;
 constexpr uint8_t kSpace = 32;
 
-bool writeBytes(const TextPreparer& preparer, const uint8_t* bytes, uint32_t count) {
+bool writeBytes(TextPreparer& preparer, const uint8_t* bytes, uint32_t count) {
     if (count == 0)
+        return true;
+    preparer.preparedLength += count;
+    if (preparer.output == nullptr)
         return true;
     const ConverterCallbacks& callbacks = *preparer.callbacks;
     return callbacks.writeFile(callbacks.context, preparer.output, count, bytes) ==
@@ -28,7 +31,7 @@ bool writeBytes(const TextPreparer& preparer, const uint8_t* bytes, uint32_t cou
 }
 
 // Writes `count` copies of one byte (counts go up to 9999, so in blocks).
-bool writeRepeated(const TextPreparer& preparer, uint8_t byte, int32_t count) {
+bool writeRepeated(TextPreparer& preparer, uint8_t byte, int32_t count) {
     std::array<uint8_t, 256> block{};
     block.fill(byte);
     for (int32_t left = count; left > 0;) {
@@ -40,7 +43,7 @@ bool writeRepeated(const TextPreparer& preparer, uint8_t byte, int32_t count) {
     return true;
 }
 
-bool writePair(const TextPreparer& preparer, uint8_t first, uint8_t second) {
+bool writePair(TextPreparer& preparer, uint8_t first, uint8_t second) {
     const std::array<uint8_t, 2> pair{first, second};
     return writeBytes(preparer, pair.data(), 2);
 }
@@ -172,6 +175,7 @@ TextPreparer makeTextPreparer(const ConversionRequest& request, FileObject textS
     return TextPreparer{kInsideText,
                         request.callbacks,
                         textStream,
+                        0,
                         request.removeCR,
                         request.removeLF,
                         request.convertCRtoLF,
@@ -184,7 +188,8 @@ bool feedText(TextPreparer& preparer, const uint8_t* bytes, uint32_t count) {
     return PieceFeeder(preparer, bytes, count).run();
 }
 
-int32_t prepareText(const ConversionRequest& request, FileObject source, FileObject textStream) {
+int32_t prepareText(const ConversionRequest& request, FileObject source, FileObject textStream,
+                    uint64_t* preparedLength) {
     const ConverterCallbacks& callbacks = *request.callbacks;
     const uint32_t size = callbacks.seekFile(callbacks.context, source, 0, kSeekFromEnd);
     if (size == kSeekFailed)
@@ -205,6 +210,8 @@ int32_t prepareText(const ConversionRequest& request, FileObject source, FileObj
         if (!reportPercent(callbacks, percent))
             return kResultCanceled;
     }
+    if (preparedLength != nullptr)
+        *preparedLength = preparer.preparedLength;
     return kResultOk;
 }
 

@@ -25,7 +25,8 @@ enum BreakState : int32_t {
 struct TextPreparer {
     int32_t breakState;
     const ConverterCallbacks* callbacks;
-    FileObject output;
+    FileObject output;        // null: nothing is written, the bytes are only counted
+    uint64_t preparedLength;  // bytes handed to the output so far
     int32_t removeCR;
     int32_t removeLF;
     int32_t convertCRtoLF;
@@ -40,8 +41,9 @@ TextPreparer makeTextPreparer(const ConversionRequest& request, FileObject textS
 [[nodiscard]] bool feedText(TextPreparer& preparer, const uint8_t* bytes, uint32_t count);
 
 // Copies a whole plain-text source into the text stream: kResultOk, kResultCanceled or
-// kResultPreprocessFailed.
+// kResultPreprocessFailed. With a null text stream nothing is written; preparedLength, when given,
+// receives the number of bytes the preparation produced (or would have produced).
 [[nodiscard]] int32_t prepareText(const ConversionRequest& request, FileObject source,
-                                  FileObject textStream);
+                                  FileObject textStream, uint64_t* preparedLength = nullptr);
 
 }  // namespace skerrit

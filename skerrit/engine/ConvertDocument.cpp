@@ -1,15 +1,21 @@
 // convertDocument: the one place that owns the six files of a conversion. Every step below
 // returns a result code; whatever happens, the clean-up at the end closes the four temporary
-// streams, the destination and the source in that order. The destination is never deleted:
-// after a failure or a cancel it stays, empty or partly written.
+// streams, the destination and the source in that order. The engine never deletes the
+// destination: what becomes of a destination whose conversion failed is the callbacks' business
+// (the console program writes it under a temporary name and keeps it only after success). Limits
+// of the database are checked before the text is prepared or compressed, so a text that cannot
+// fit is refused early, with a notice naming the limit.
 #include "engine/ConvertDocument.h"
 
 #include <array>
 #include <cstddef>
 
+#include "encoder/DatabaseLayout.h"
 #include "encoder/DatabaseWriter.h"
 #include "encoder/DocReader.h"
+#include "encoder/TextLimit.h"
 #include "encoder/TextPreparer.h"
+#include "engine/ConversionNotice.h"
 #include "engine/PageOpener.h"
 #include "engine/ResultCodes.h"
 #include "html/HtmlConversion.h"
@@ -17,9 +23,6 @@
 namespace skerrit {
 
 namespace {
-
-// Extra-record indexes are stored in 16-bit fields that the handheld reads as signed.
-constexpr uint32_t kMaxExtraRecords = 32767;
 
 enum TempStream : std::size_t { kTextStream, kScratchStream, kSectionData, kSectionIndex };
 constexpr std::size_t kTempStreamCount = 4;
@@ -44,6 +47,23 @@ int32_t htmlAnswerToResult(int32_t answer) {
 
 using TempStreams = std::array<FileObject, kTempStreamCount>;
 
+// An HTML document's text part and extra records together must stay within the record indexes
+// the reader can reach; checked before the text is compressed.
+int32_t checkHtmlRecordsFit(const ConverterCallbacks& callbacks, FileObject textStream,
+                            uint32_t extraRecordCount) {
+    const uint32_t textLength = callbacks.seekFile(callbacks.context, textStream, 0, kSeekFromEnd);
+    if (textLength == kSeekFailed)
+        return kResultConversionFailed;
+    // An empty text is written as one line feed.
+    const uint64_t records =
+        textPartRecordCount(textLength == 0 ? 1 : textLength, kTextChunkSize, kChunksPerCodeTable) +
+        extraRecordCount;
+    if (records <= kMaxHtmlRecordCount)
+        return kResultOk;
+    reportNotice(callbacks, kNoticeTooManyRecords, records, kMaxHtmlRecordCount);
+    return kResultConversionFailed;
+}
+
 // Everything between "all six files are open" and the clean-up.
 int32_t runConversionSteps(const ConversionRequest& request, const HtmlConverter* html,
                            FileObject source, FileObject destination, const TempStreams& temp) {
@@ -59,7 +79,9 @@ int32_t runConversionSteps(const ConversionRequest& request, const HtmlConverter
     if (isDocDatabase(callbacks, source)) {
         if (!announceStep(callbacks, kProgressDocPreprocess))
             return kResultCanceled;
-        result = prepareDoc(request, source, temp[kTextStream]);
+        result = checkPreparedTextFits(request, source, SourceKind::kDocBook);
+        if (result == kResultOk)
+            result = prepareDoc(request, source, temp[kTextStream]);
     } else if (html != nullptr && html->isHtmlFile(callbacks, source) != 0) {
         sourceIsHtml = true;
         job.openPage = &openPage;
@@ -74,15 +96,17 @@ int32_t runConversionSteps(const ConversionRequest& request, const HtmlConverter
         if (result == kResultOk) {
             const uint32_t indexSize =
                 callbacks.seekFile(callbacks.context, temp[kSectionIndex], 0, kSeekFromEnd);
-            if (indexSize == kSeekFailed || indexSize / 4 > kMaxExtraRecords) {
+            if (indexSize == kSeekFailed)
                 return kResultConversionFailed;
-            }
             extraRecordCount = indexSize / 4;
+            result = checkHtmlRecordsFit(callbacks, temp[kTextStream], extraRecordCount);
         }
     } else {
         if (!announceStep(callbacks, kProgressTextPreprocess))
             return kResultCanceled;
-        result = prepareText(request, source, temp[kTextStream]);
+        result = checkPreparedTextFits(request, source, SourceKind::kPlainText);
+        if (result == kResultOk)
+            result = prepareText(request, source, temp[kTextStream]);
     }
     if (result != kResultOk)
         return result;

@@ -25,6 +25,8 @@ enum ProgressCode : int32_t {
     kProgressTextCompress = 5,    // Doc or text step 2 of 2 begins; data null
     kProgressPageName = 6,        // a page is about to be read; data is its name (text)
     kProgressPercent = 7,         // data points to an int32_t from 0 to 100
+    // Data points to a ConversionNotice (ConversionNotice.h); the answer is ignored.
+    kProgressNotice = 8,
 };
 
 }  // namespace skerrit

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "engine/ConversionNotice.h"
 #include "engine/ResultCodes.h"
 #include "html/HtmlReader.h"
 #include "html/PageInput.h"
@@ -10,6 +11,7 @@
 #include "html/TagTables.h"
 #include "html/Tokenizer.h"
 #include "htmldoc/DocumentSections.h"
+#include "htmldoc/LinkRecorder.h"
 #include "htmldoc/LinkResolution.h"
 #include "htmldoc/PageQueue.h"
 #include "htmldoc/PathRules.h"
@@ -64,6 +66,11 @@ class HtmlConversion {
     int32_t convertPages(const char* startName);
     int32_t convertPage(uint32_t pageRef, const char* name, uint16_t depth, bool& failed);
     int32_t writeSections();
+    [[nodiscard]] bool isBeyondDepth(uint16_t depth) const {
+        return job_.maxLinkDepth >= 0 && depth > job_.maxLinkDepth;
+    }
+    [[nodiscard]] bool countPagesLeft(const LinkStore& store, uint32_t cursor, uint16_t depth);
+    void reportLimitsReached();
     FileObject createStream() { return callbacks_.createTempFile(callbacks_.context); }
 
     HtmlJob& job_;
@@ -77,6 +84,9 @@ class HtmlConversion {
     // read the whole queue again after every page.
     void* pageTable_ = nullptr;
     FileObject pageFile_ = nullptr;
+    uint32_t pagesTaken_ = 0;  // opened or not
+    // Queued pages the page limit kept from being converted.
+    uint32_t pagesLeft_ = 0;
 };
 
 bool HtmlConversion::acquire() {
@@ -118,7 +128,36 @@ int32_t HtmlConversion::run(const char* startName) {
     }
     if (resolveAllLinks(linkStoreOf(*reader_)) == 0)
         return kFailed;
-    return writeSections();
+    const int32_t sections = writeSections();
+    if (sections == kConverted)
+        reportLimitsReached();
+    return sections;
+}
+
+void HtmlConversion::reportLimitsReached() {
+    const PageQueueState& queue = reader_->links.queue;
+    if (pagesLeft_ > 0)
+        reportNotice(callbacks_, kNoticePagesNotConverted, pagesLeft_, kMaxPages);
+    if (queue.linksTooDeep > 0)
+        reportNotice(callbacks_, kNoticeDeepLinksDropped, queue.linksTooDeep, kMaxLinkPageDepth);
+    // The names a full table could not take in were queued after its pages; when no page beyond
+    // those was converted, the links to them would have had no target anyway.
+    if (queue.linksPastPageTable > 0 && pagesTaken_ > kPageTableCapacity) {
+        reportNotice(callbacks_, kNoticeLinksUnresolved, queue.linksPastPageTable,
+                     kPageTableCapacity);
+    }
+}
+
+// The page at the cursor and the ones queued after it that the loop would still have taken:
+// up to the end of the queue or the first page beyond the depth limit.
+bool HtmlConversion::countPagesLeft(const LinkStore& store, uint32_t cursor, uint16_t depth) {
+    while (cursor != kNone && !isBeyondDepth(depth)) {
+        pagesLeft_ += 1;
+        char name[kPageNameBufferSize];
+        if (nextPage(store, cursor, depth, name, sizeof name) == 0)
+            return false;
+    }
+    return true;
 }
 
 int32_t HtmlConversion::convertPages(const char* startName) {
@@ -126,7 +165,7 @@ int32_t HtmlConversion::convertPages(const char* startName) {
     if (enqueuePage(store, 0, startName) == 0)
         return kFailed;
     uint32_t cursor = kNone;
-    for (uint32_t taken = 0; taken < kMaxPages; ++taken) {
+    for (;; ++pagesTaken_) {
         char name[kPageNameBufferSize];
         uint16_t depth = 0;
         if (nextPage(store, cursor, depth, name, sizeof name) == 0)
@@ -134,8 +173,10 @@ int32_t HtmlConversion::convertPages(const char* startName) {
         if (cursor == kNone)
             break;  // the queue is exhausted
         // Pages are queued breadth first, so no later page is shallower than this one.
-        if (job_.maxLinkDepth >= 0 && depth > job_.maxLinkDepth)
+        if (isBeyondDepth(depth))
             break;
+        if (pagesTaken_ == kMaxPages)
+            return countPagesLeft(store, cursor, depth) ? kConverted : kFailed;
         bool failed = false;
         const int32_t page = convertPage(cursor, name, depth, failed);
         if (failed || page != kConverted)

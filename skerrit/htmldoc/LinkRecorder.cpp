@@ -22,8 +22,10 @@ uint16_t fieldLength(const char* name) {
 
 int32_t addLink(const LinkStore& store, uint16_t pageDepth, uint32_t start, uint32_t end,
                 const char* targetName, const char* fragment) {
-    if (pageDepth > kMaxLinkPageDepth)
+    if (pageDepth > kMaxLinkPageDepth) {
+        store.state->linksTooDeep += 1;
         return 0;
+    }
     const ConverterCallbacks& callbacks = *store.callbacks;
     LinkRecord record;
     record.start = start;

@@ -202,8 +202,10 @@ bool attachLink(const LinkStore& store, PageTable& table, uint16_t pageDepth, ui
             return false;
         // A full table cannot learn the new page: this link stays unresolved, and a later link to
         // the same name queues it again.
-        if (table.full())
+        if (table.full()) {
+            store.state->linksPastPageTable += 1;
             return true;
+        }
         table.add(link.targetHash, pageRef);
     }
     return attachToPage(store, pageRef, linkOffset, linkDepth);

@@ -51,6 +51,12 @@ struct PageQueueState {
     PageTableEntry* pageTable = nullptr;
     uint32_t pageTableCount = 0;             // entries held: the first PageRecords of the queue
     uint32_t pageTableLastRef = kNoneValue;  // the last of them
+    // What the limits left out, for the conversion to tell once it has succeeded: links on pages
+    // deeper than the deepest whose links are recorded (the pages only they lead to are not
+    // queued), and links to names that a full page table could not take in (queued, but never
+    // resolved).
+    uint32_t linksTooDeep = 0;
+    uint32_t linksPastPageTable = 0;
 };
 
 // What the operations reach: the callbacks, the two streams and the state, all owned by the caller.

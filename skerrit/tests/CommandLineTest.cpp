@@ -75,6 +75,7 @@ std::string corruptDocDatabase(const std::string& name) {
     bytes.replace(60, 8, "TEXtREAd");
     bytes[77] = 1;                          // numRecords
     bytes[78 + 3] = static_cast<char>(88);  // record 0 at offset 88
+    bytes[88 + 1] = 2;                      // PalmDOC compression
     bytes[88 + 9] = 5;                      // five text records claimed
     return bytes;
 }
@@ -84,8 +85,10 @@ struct Case {
     std::vector<std::string> arguments;
     std::string standardInput;
     std::map<std::string, std::string> extraFiles;  // besides book.txt
-    std::string expectedOutput;  // whole output, or what comes before "Hit <ESC>" if converting
-    std::string closing;         // closing message of a conversion; empty: no conversion
+    // Whole output, or what comes before "Hit <ESC>" if converting; "{dir}" stands for the
+    // folder the program runs in.
+    std::string expectedOutput;
+    std::string closing;  // closing message of a conversion; empty: no conversion
     int exitStatus;
 };
 
@@ -201,9 +204,10 @@ std::vector<Case> commandLineCases() {
          "",
          {},
          echo("a.b\\page.htm", "a.b\\page.PDB", "page") + kHitEscape +
-             "\nError: Failed to open source file a.b\\page.htm\n",
+             "\nError: Failed to open source file a.b\\page.htm\n"
+             "Reason: {dir}/a.b\\page.htm: No such file or directory\n",
          "",
-         0},
+         2},
         {"PdbSourceWithoutDestinationIsIdentical",
          {"book.PDB"},
          "",
@@ -260,33 +264,37 @@ std::vector<Case> commandLineCases() {
          "",
          {},
          echo("missing.txt", "missing.PDB", "missing") + kHitEscape +
-             "\nError: Failed to open source file missing.txt\n",
+             "\nError: Failed to open source file missing.txt\n"
+             "Reason: {dir}/missing.txt: No such file or directory\n",
          "",
-         0},
+         2},
         {"DirectoryAsSource",
          {"folder.txt", "out.pdb"},
          "",
          {{"folder.txt/inside", "x"}},
          echo("folder.txt", "out.pdb", "folder") + kHitEscape +
-             "\nError: Failed to open source file folder.txt\n",
+             "\nError: Failed to open source file folder.txt\n"
+             "Reason: {dir}/folder.txt: Is a directory\n",
          "",
-         0},
+         2},
         {"DestinationInMissingFolder",
          {"book.txt", "nowhere/out.pdb"},
          "",
          {},
          echo("book.txt", "nowhere/out.pdb", "book") + kHitEscape +
-             "\nError: Failed to open destination file nowhere/out.pdb\n",
+             "\nError: Failed to open destination file nowhere/out.pdb\n"
+             "Reason: nowhere/out.pdb: No such file or directory\n",
          "",
-         0},
+         2},
         {"CorruptDocTitleAndFailure",
          {"bad.pdb", "out.pdb"},
          "",
          {{"bad.pdb", corruptDocDatabase("Broken Book")}},
          echo("bad.pdb", "out.pdb", "Broken Book") + kHitEscape +
-             "Step 1 of 2: Preprocessing DOC file...\n\nError: Failed preprocessing step\n",
+             "Step 1 of 2: Preprocessing DOC file...\n\nError: Failed preprocessing step\n"
+             "Reason: bad.pdb: the Doc book's header or record list is damaged.\n",
          "",
-         0},
+         2},
     };
 }
 
@@ -323,11 +331,14 @@ TEST_P(CommandLineTest, OutputAndExitStatus) {
     const ProcessResult result =
         runProgram(SKERRIT_BINARY, c.arguments, c.standardInput, directory.path());
     EXPECT_EQ(result.exitStatus, c.exitStatus);
+    std::string expectedOutput = c.expectedOutput;
+    if (const std::size_t at = expectedOutput.find("{dir}"); at != std::string::npos)
+        expectedOutput.replace(at, 5, directory.path());
     if (c.closing.empty()) {
-        EXPECT_EQ(result.output, c.expectedOutput);
+        EXPECT_EQ(result.output, expectedOutput);
         return;
     }
-    const std::string head = c.expectedOutput + kHitEscape;
+    const std::string head = expectedOutput + kHitEscape;
     ASSERT_GE(result.output.size(), head.size() + c.closing.size()) << result.output;
     EXPECT_EQ(result.output.substr(0, head.size()), head);
     EXPECT_EQ(result.output.substr(result.output.size() - c.closing.size()), c.closing);
@@ -419,9 +430,11 @@ TEST(CommandLineFilesTest, UnreadableSourceIsReportedNotConverted) {
     if (runAs >= 0 && result.exitStatus >= 125) {
         GTEST_SKIP() << "cannot run the program as an unprivileged user here";
     }
-    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(result.output, echo("locked.txt", "out.pdb", "locked") + kHitEscape +
-                                 "\nError: Failed to open source file locked.txt\n");
+                                 "\nError: Failed to open source file locked.txt\n"
+                                 "Reason: " +
+                                 directory.file("locked.txt") + ": Permission denied\n");
     chmod(directory.file("locked.txt").c_str(), 0600);
     EXPECT_EQ(readWholeFile(directory.file("locked.txt")), "secret\n");
 }

@@ -1,15 +1,20 @@
 // The console program's platform layer in-process: the POSIX file callbacks (modes, origins,
-// counts, failures, temporary files that leave nothing behind), the full source path, and the
-// console progress display with its exact output.
+// counts, failures, temporary files that leave nothing behind, the destination written beside the
+// file it replaces), the full source path, the console progress display with its exact output,
+// and the closing lines with the exit status.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "cli/ClosingReport.h"
 #include "cli/ConsoleCallbacks.h"
 #include "cli/ProgressDisplay.h"
 #include "cli/SourcePath.h"
@@ -79,10 +84,96 @@ TEST_F(ConsoleCallbacksTest, OpenModes) {
     EXPECT_EQ(seek(created, 0, kSeekFromStart), 0u);
     EXPECT_EQ(read(created, 10, &got), "new");
     close(created);
+    EXPECT_TRUE(publishOutput());
+    EXPECT_EQ(readWholeFile(directory_.file("existing")), "new");
     FileObject fresh = open("fresh", kOpenReadWrite);
     ASSERT_NE(fresh, nullptr);
     close(fresh);
     EXPECT_TRUE(std::filesystem::exists(directory_.file("fresh")));
+}
+
+// The destination is made beside the file it names and takes its place only when published; until
+// then, and after a discard, the old file keeps its bytes, and nothing is left beside it.
+TEST_F(ConsoleCallbacksTest, DestinationIsPublishedOrDiscardedWhole) {
+    writeWholeFile(directory_.file("out.pdb"), "old");
+    chmod(directory_.file("out.pdb").c_str(), 0640);
+    for (const bool publish : {false, true}) {
+        SCOPED_TRACE(publish ? "published" : "discarded");
+        FileObject output = open("out.pdb", kOpenCreate);
+        ASSERT_NE(output, nullptr);
+        EXPECT_EQ(entriesIn(directory_.path()), 2u);  // out.pdb and .out.pdb.XXXXXX
+        EXPECT_EQ(write(output, "new"), 3);
+        close(output);
+        EXPECT_EQ(readWholeFile(directory_.file("out.pdb")), "old");
+        // One destination at a time.
+        EXPECT_EQ(open("other.pdb", kOpenCreate), nullptr);
+        if (publish) {
+            EXPECT_TRUE(publishOutput());
+        } else {
+            discardOutput();
+        }
+        EXPECT_EQ(readWholeFile(directory_.file("out.pdb")), publish ? "new" : "old");
+        EXPECT_EQ(entriesIn(directory_.path()), 1u);
+    }
+    struct stat status {};
+    ASSERT_EQ(stat(directory_.file("out.pdb").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);  // the old file's permissions
+    EXPECT_TRUE(publishOutput());             // nothing pending: nothing to do
+
+    // A new file gets what creating it would have given.
+    const mode_t mask = umask(022);
+    FileObject fresh = open("fresh.pdb", kOpenCreate);
+    ASSERT_NE(fresh, nullptr);
+    close(fresh);
+    EXPECT_TRUE(publishOutput());
+    umask(mask);
+    ASSERT_EQ(stat(directory_.file("fresh.pdb").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0644u);
+
+    // A move that fails (a folder has taken the name meanwhile) removes the output and says why.
+    FileObject late = open("late.pdb", kOpenCreate);
+    ASSERT_NE(late, nullptr);
+    close(late);
+    std::filesystem::create_directory(directory_.file("late.pdb"));
+    writeWholeFile(directory_.file("late.pdb/inside"), "x");
+    forgetSystemFailure();
+    EXPECT_FALSE(publishOutput());
+    const SystemFailure failure = lastSystemFailure();
+    EXPECT_TRUE(failure.happened);
+    EXPECT_EQ(failure.file, directory_.file("late.pdb"));
+    EXPECT_EQ(entriesIn(directory_.path()), 3u);  // out.pdb, fresh.pdb, the folder late.pdb
+}
+
+// Each failing system call is remembered with the file it concerned and the system's text.
+TEST_F(ConsoleCallbacksTest, FailuresNameTheFileAndTheSystemsReason) {
+    std::filesystem::create_directory(directory_.file("folder"));
+    struct Case {
+        const char* what;
+        std::function<FileObject()> call;
+        std::string file;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"missing source", [&] { return open("missing.txt", kOpenRead); },
+         directory_.file("missing.txt"), "No such file or directory"},
+        {"folder as source", [&] { return open("folder", kOpenRead); }, directory_.file("folder"),
+         "Is a directory"},
+        {"destination in a missing folder", [&] { return open("nowhere/out.pdb", kOpenCreate); },
+         directory_.file("nowhere/out.pdb"), "No such file or directory"},
+        {"folder as destination", [&] { return open("folder", kOpenCreate); },
+         directory_.file("folder"), "Is a directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        forgetSystemFailure();
+        EXPECT_FALSE(lastSystemFailure().happened);
+        EXPECT_EQ(c.call(), nullptr);
+        const SystemFailure failure = lastSystemFailure();
+        EXPECT_TRUE(failure.happened);
+        EXPECT_EQ(failure.file, c.file);
+        EXPECT_EQ(failure.reason, c.reason);
+    }
+    EXPECT_EQ(entriesIn(directory_.path()), 1u);  // the folder alone
 }
 
 TEST_F(ConsoleCallbacksTest, SeekOriginsAndCounts) {
@@ -144,6 +235,8 @@ TEST_F(ConsoleCallbacksTest, TemporaryFilesLeaveNothingBehind) {
     EXPECT_EQ(table_.createTempFile(table_.context), nullptr);
     setenv("TMPDIR", (directory_.path() + "/missing").c_str(), 1);
     EXPECT_EQ(table_.createTempFile(table_.context), nullptr);
+    EXPECT_EQ(lastSystemFailure().file, "temporary file in " + directory_.path() + "/missing");
+    EXPECT_EQ(lastSystemFailure().reason, "No such file or directory");
 
     if (saved != nullptr) {
         setenv("TMPDIR", savedValue.c_str(), 1);
@@ -254,6 +347,9 @@ TEST(ProgressDisplayTest, PrintsStepsPagesAndChangedPercentages) {
     consoleProgress(&display, kProgressPageName, "C:\\site\\100%.htm");
     consoleProgress(&display, kProgressPageName, name75.c_str());
     consoleProgress(&display, 8, nullptr);
+    const ConversionNotice notice{kNoticeLinksUnresolved, 3, 8000};
+    EXPECT_EQ(consoleProgress(&display, kProgressNotice, &notice), 1);  // kept, not printed
+    consoleProgress(&display, 9, nullptr);
     consoleProgress(&display, -1, nullptr);
     for (int32_t code = kProgressHtmlParse; code <= kProgressDocPreprocess; ++code) {
         consoleProgress(&display, code, nullptr);
@@ -275,6 +371,116 @@ TEST(ProgressDisplayTest, PrintsStepsPagesAndChangedPercentages) {
         printed += static_cast<char>(c);
     std::fclose(out);
     EXPECT_EQ(printed, expected);
+    ASSERT_EQ(display.notices.size(), 1u);
+    EXPECT_EQ(display.notices[0].count, 3u);
+}
+
+// The closing lines: the program's message for the result, then the reason of a failure (a notice
+// first, else the failing system call) or the warnings of a success; and the exit status.
+TEST(ClosingReportTest, MessageReasonOrWarningsAndExitStatus) {
+    const SystemFailure noFailure{};
+    const SystemFailure diskFull{true, "out.pdb", "No space left on device"};
+    struct Case {
+        const char* what;
+        int32_t result;
+        std::vector<ConversionNotice> notices;
+        SystemFailure failure;
+        std::string report;
+        int exitStatus;
+    };
+    const Case cases[] = {
+        {"converted", kResultOk, {}, noFailure, "Conversion successfully completed.\n", 0},
+        {"converted, a system failure on the way does not count",
+         kResultOk,
+         {},
+         diskFull,
+         "Conversion successfully completed.\n",
+         0},
+        {"converted with limits reached",
+         kResultOk,
+         {{kNoticePagesNotConverted, 8001, 32000},
+          {kNoticeDeepLinksDropped, 1, 255},
+          {kNoticeLinksUnresolved, 32001, 8000}},
+         noFailure,
+         "Conversion successfully completed.\n"
+         "Warning: 8001 queued page(s) not converted: one conversion takes at most 32000 pages.\n"
+         "Warning: 1 link(s) on pages deeper than 255 levels left out, and the pages only they "
+         "lead to.\n"
+         "Warning: 32001 link(s) to pages queued after the first 8000 left out of the link "
+         "table.\n",
+         0},
+        {"canceled", kResultCanceled, {}, diskFull, "Conversion canceled.\n", 3},
+        {"source",
+         kResultSourceOpenFailed,
+         {},
+         SystemFailure{true, "/d/b.txt", "Permission denied"},
+         "Error: Failed to open source file b.txt\nReason: /d/b.txt: Permission denied\n",
+         2},
+        {"destination",
+         kResultDestinationOpenFailed,
+         {},
+         diskFull,
+         "Error: Failed to open destination file x/out.pdb\n"
+         "Reason: out.pdb: No space left on device\n",
+         2},
+        {"temporary file",
+         kResultTempFileFailed,
+         {},
+         SystemFailure{true, "temporary file in /t", "No such file or directory"},
+         "Error: Failed to open temporary file\n"
+         "Reason: temporary file in /t: No such file or directory\n",
+         2},
+        {"memory",
+         kResultConversionFailed,
+         {},
+         SystemFailure{true, "", "Cannot allocate memory"},
+         "Error: Failed conversion step\nReason: Cannot allocate memory\n",
+         2},
+        {"a notice comes before a system failure",
+         kResultPreprocessFailed,
+         {{kNoticeLinksUnresolved, 1, 8000}, {kNoticeTextTooLong, 238600193, 238600192}},
+         diskFull,
+         "Error: Failed preprocessing step\n"
+         "Reason: b.txt: the text to convert is 238600193 bytes; one database holds at most "
+         "238600192.\n",
+         2},
+        {"HTML records",
+         kResultConversionFailed,
+         {{kNoticeTooManyRecords, 32768, 32767}},
+         noFailure,
+         "Error: Failed conversion step\n"
+         "Reason: b.txt: the pages need 32768 records of text, styles, links, rules and page "
+         "boundaries; one database holds at most 32767.\n",
+         2},
+        {"Doc compression",
+         kResultPreprocessFailed,
+         {{kNoticeDocCompression, 17480, 0}},
+         noFailure,
+         "Error: Failed preprocessing step\n"
+         "Reason: b.txt: not a Doc book that can be read: its compression field is 17480 (1 = "
+         "stored, 2 = PalmDOC).\n",
+         2},
+        {"Doc record",
+         kResultPreprocessFailed,
+         {{kNoticeDocRecordDamaged, 4, 0}},
+         noFailure,
+         "Error: Failed preprocessing step\n"
+         "Reason: b.txt: text record 4 of the Doc book is damaged or cannot be read.\n",
+         2},
+        {"no reason known",
+         kResultConversionFailed,
+         {},
+         noFailure,
+         "Error: Failed conversion step\n",
+         2},
+        {"unknown result", 101, {}, noFailure, "Error: Unknown\n", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ConversionOutcome outcome{c.result, "b.txt", "x/out.pdb", c.notices, c.failure};
+        EXPECT_EQ(closingReport(outcome), c.report);
+        EXPECT_EQ(static_cast<int>(exitStatusFor(c.result)), c.exitStatus);
+    }
 }
 
 }  // namespace

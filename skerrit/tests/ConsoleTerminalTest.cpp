@@ -1,6 +1,7 @@
 // The console program on a real terminal (a pseudo-terminal): Escape typed during a conversion
 // cancels it, and the terminal settings are put back whether the conversion ends, is canceled or
-// is interrupted with Ctrl-C.
+// is interrupted with Ctrl-C. A canceled or interrupted conversion leaves the old database as it
+// was, with nothing beside it; one that ends replaces it.
 #include <gtest/gtest.h>
 
 #include <poll.h>
@@ -11,6 +12,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <filesystem>
 #include <string>
 
 #include "support/ProcessRunner.h"
@@ -82,6 +84,8 @@ TerminalRun runOnTerminal(const std::string& directory, const std::string& keys,
     return run;
 }
 
+const std::string kOldDatabase = "the old database\n";
+
 class ConsoleTerminalTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -91,6 +95,17 @@ class ConsoleTerminalTest : public ::testing::Test {
             text += "Line " + std::to_string(line) + " of a book that goes on for a long time.\n";
         }
         writeWholeFile(directory_.file("big.txt"), text);
+        writeWholeFile(directory_.file("big.PDB"), kOldDatabase);
+    }
+
+    bool destinationKept() const {
+        return readWholeFile(directory_.file("big.PDB")) == kOldDatabase;
+    }
+
+    // big.txt and big.PDB, and no temporary file beside them.
+    bool nothingBeside() const {
+        return std::distance(std::filesystem::directory_iterator(directory_.path()),
+                             std::filesystem::directory_iterator()) == 2;
     }
 
     ScratchDirectory directory_;
@@ -102,10 +117,12 @@ TEST_F(ConsoleTerminalTest, EscapeCancelsAndTerminalIsRestored) {
     if (run.noTerminal)
         GTEST_SKIP() << "no pseudo-terminal available (forkpty failed)";
     EXPECT_TRUE(run.exited);
-    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.exitStatus, 3);
     EXPECT_NE(run.output.find("Conversion canceled."), std::string::npos) << run.output;
     EXPECT_TRUE(run.canonical);
     EXPECT_TRUE(run.echoing);
+    EXPECT_TRUE(destinationKept());
+    EXPECT_TRUE(nothingBeside());
 }
 
 TEST_F(ConsoleTerminalTest, CursorKeysDoNotCancel) {
@@ -116,6 +133,8 @@ TEST_F(ConsoleTerminalTest, CursorKeysDoNotCancel) {
     EXPECT_NE(run.output.find("Conversion successfully completed."), std::string::npos)
         << run.output;
     EXPECT_TRUE(run.canonical);
+    EXPECT_FALSE(destinationKept());
+    EXPECT_TRUE(nothingBeside());
 }
 
 TEST_F(ConsoleTerminalTest, InterruptRestoresTerminal) {
@@ -125,9 +144,11 @@ TEST_F(ConsoleTerminalTest, InterruptRestoresTerminal) {
     // Interrupted mid-conversion as a rule; a very fast machine may finish first.
     if (!run.exited) {
         EXPECT_EQ(run.signal, SIGINT);
+        EXPECT_TRUE(destinationKept());
     }
     EXPECT_TRUE(run.canonical);
     EXPECT_TRUE(run.echoing);
+    EXPECT_TRUE(nothingBeside());
 }
 
 // Ctrl-Z hands the terminal back and stops; here the process group has no parent in the

@@ -7,7 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "encoder/DatabaseWriter.h"
 #include "engine/ByteOrder.h"
+#include "engine/ConversionNotice.h"
 #include "engine/ConvertDocument.h"
 #include "engine/ResultCodes.h"
 #include "support/MemoryCallbacks.h"
@@ -92,6 +94,28 @@ struct StandInHtml {
 };
 
 const HtmlConverter kStandIn{&StandInHtml::isHtmlFile, &StandInHtml::convertHtml};
+
+// A Doc book whose text records are stored as they are (compression field 1).
+std::string storedDocBook(const std::vector<std::string>& textRecords) {
+    const auto count = static_cast<uint32_t>(textRecords.size());
+    std::string bytes(78, '\0');
+    bytes.replace(0, 4, "Book");
+    bytes.replace(60, 8, "TEXtREAd");
+    bytes.replace(76, 2, bigEndian16(count + 1));
+    uint32_t offset = 78 + 8 * (count + 1) + 2;
+    std::string list;
+    std::string body = bigEndian16(1) + bigEndian16(0) + std::string(4, '\0') + bigEndian16(count) +
+                       bigEndian16(4096) + std::string(4, '\0');
+    list += std::string(2, '\0') + bigEndian16(offset) + std::string(4, '\0');
+    offset += 16;
+    for (uint32_t index = 0; index < count; ++index) {
+        list += bigEndian16(offset >> 16) + bigEndian16(offset & 0xFFFF) + std::string(3, '\0') +
+                static_cast<char>(index + 1);
+        offset += static_cast<uint32_t>(textRecords[index].size());
+        body += textRecords[index];
+    }
+    return bytes + list + std::string(2, '\0') + body;
+}
 
 ConversionRequest requestFor(const ConverterCallbacks& callbacks) {
     return ConversionRequest{&callbacks, kSource, kDestination, "Title", 0,      0,
@@ -230,6 +254,83 @@ TEST(ConvertDocumentTest, TooManyExtraRecordsFailBeforeWriting) {
     EXPECT_EQ(convert(memory).result, kResultConversionFailed);
     EXPECT_TRUE(memory.file(kDestination).empty());
     expectNothingLeft(memory);
+}
+
+// The stand-in's ten bytes of text take three records (header record, code table, text record);
+// with 32764 extra records the document has the 32767 records the indexes can reach, with one more
+// it is refused before its text is compressed, with a notice of what it needed.
+TEST(ConvertDocumentTest, HtmlRecordLimitOnBothSides) {
+    struct Case {
+        uint32_t extraRecords;
+        int32_t result;
+    };
+    for (const Case& c : {Case{32764, kResultOk}, Case{32765, kResultConversionFailed}}) {
+        SCOPED_TRACE(c.extraRecords);
+        StandInHtml::reset(0, c.extraRecords);
+        MemoryCallbacks memory;
+        memory.addFile(kSource, "<html>");
+        EXPECT_EQ(convert(memory).result, c.result);
+        expectNothingLeft(memory);
+        const std::vector<ProgressEvent> notices = memory.notices();
+        if (c.result == kResultOk) {
+            EXPECT_TRUE(notices.empty());
+            EXPECT_EQ(loadBigEndian16(memory.file(kDestination).data() + 76), 32767);
+            continue;
+        }
+        EXPECT_TRUE(memory.file(kDestination).empty());
+        ASSERT_EQ(notices.size(), 1u);
+        EXPECT_EQ(notices[0].noticeKind, kNoticeTooManyRecords);
+        EXPECT_EQ(notices[0].noticeCount, 32768u);
+        EXPECT_EQ(notices[0].noticeLimit, 32767u);
+    }
+}
+
+// One database holds 238,600,192 bytes of text. A text that would prepare into more is refused
+// after its step is announced and before any of it is written: the driver counts it first when its
+// size times the most a byte can grow passes the limit. 23,862 tabs of 9999 spaces and 4,054
+// other bytes are exactly the limit. The progress report after the announcement answers "stop",
+// so a text that fits ends canceled there, having been let through.
+TEST(ConvertDocumentTest, TextLengthLimitOnBothSidesBeforeAnythingIsWritten) {
+    const std::string atLimit = std::string(23862, '\t') + std::string(4054, 'x');
+    static_assert(23862ull * 9999 + 4054 == kMaxTextLength);
+    // A Doc book whose stored records hold the same text, one byte more.
+    std::vector<std::string> records;
+    const std::string overLimit = atLimit + "x";
+    for (std::size_t at = 0; at < overLimit.size(); at += 4096)
+        records.push_back(overLimit.substr(at, 4096));
+    struct Case {
+        const char* what;
+        std::string source;
+        int32_t result;
+    };
+    const Case cases[] = {
+        {"text at the limit", atLimit, kResultCanceled},
+        {"text one byte over", overLimit, kResultPreprocessFailed},
+        {"Doc book one byte over", storedDocBook(records), kResultPreprocessFailed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryCallbacks memory;
+        memory.addFile(kSource, c.source);
+        memory.faults.stopProgressAt = 2;
+        ConversionRequest request = requestFor(memory.table());
+        request.tabSpaces = 9999;
+        EXPECT_EQ(convertDocumentWith(request, &kStandIn), c.result);
+        expectNothingLeft(memory);
+        EXPECT_TRUE(memory.file(kDestination).empty());
+        const std::vector<ProgressEvent> notices = memory.notices();
+        if (c.result == kResultCanceled) {
+            EXPECT_TRUE(notices.empty());
+            continue;
+        }
+        ASSERT_EQ(notices.size(), 1u);
+        EXPECT_EQ(notices[0].noticeKind, kNoticeTextTooLong);
+        EXPECT_EQ(notices[0].noticeCount, uint64_t{kMaxTextLength} + 1);
+        EXPECT_EQ(notices[0].noticeLimit, kMaxTextLength);
+        // Refused before the preparation wrote to the text stream: only the announcement and
+        // the notice were reported.
+        EXPECT_EQ(memory.progressEvents().size(), 2u);
+    }
 }
 
 TEST(ConvertDocumentTest, CanceledAtTheTextStepLeavesAnEmptyDestination) {

@@ -1,6 +1,7 @@
 // Doc input: the PalmDOC record decoder on hand-made records, prepareDoc on hand-made and
-// corrupt databases, and Doc books built by an outside tool (Debian's txt2pdbdoc) read back to
-// the text they were made from.
+// corrupt databases, stored (uncompressed) and PalmDOC books as their compression field says, and
+// Doc books built by an outside tool (Debian's txt2pdbdoc) read back to the text they were made
+// from, bytes 1 to 8 and above 127 included.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "encoder/DocReader.h"
+#include "engine/ConversionNotice.h"
 #include "engine/ResultCodes.h"
 #include "support/MemoryCallbacks.h"
 #include "support/ProcessRunner.h"
@@ -52,8 +54,9 @@ std::string docHeaderRecord(uint32_t compression, uint32_t textLength, uint32_t 
            bigEndian16(textRecords) + bigEndian16(4096) + bigEndian32(0);
 }
 
-std::string docBook(const std::vector<std::string>& textRecords, uint32_t claimedCount) {
-    std::vector<std::string> records{docHeaderRecord(2, 0, claimedCount)};
+std::string docBook(const std::vector<std::string>& textRecords, uint32_t claimedCount,
+                    uint32_t compression = 2) {
+    std::vector<std::string> records{docHeaderRecord(compression, 0, claimedCount)};
     records.insert(records.end(), textRecords.begin(), textRecords.end());
     return palmDatabase("Book", "TEXtREAd", records);
 }
@@ -68,9 +71,27 @@ struct Prepared {
     int32_t result;
     std::string text;
     std::vector<ProgressEvent> progress;
+    std::vector<ProgressEvent> notices;
 };
 
-Prepared runPrepareDoc(const std::string& database, int32_t singleBreakSpaces = kNotSet) {
+struct Prepared;
+Prepared runPrepareDoc(const std::string& database, int32_t singleBreakSpaces = kNotSet);
+
+// Every byte but 0 (which the text preparation drops), in an order that puts the bytes 1 to 8 and
+// those above 127 among ordinary text.
+std::string everyNonZeroByte() {
+    std::string bytes;
+    for (int round = 0; round < 3; ++round) {
+        for (int value = 1; value < 256; ++value) {
+            bytes += static_cast<char>(value);
+            if (value % 16 == 0)
+                bytes += "caf\xE9 cr\xE8me ";
+        }
+    }
+    return bytes;
+}
+
+Prepared runPrepareDoc(const std::string& database, int32_t singleBreakSpaces) {
     MemoryCallbacks memory;
     memory.addFile("book.pdb", database);
     const ConverterCallbacks& table = memory.table();
@@ -82,7 +103,7 @@ Prepared runPrepareDoc(const std::string& database, int32_t singleBreakSpaces = 
     static_cast<void>(table.closeFile(table.context, output));
     static_cast<void>(table.closeFile(table.context, source));
     EXPECT_EQ(memory.openFiles(), 0);
-    return {result, toText(memory.file("out")), memory.progressEvents()};
+    return {result, toText(memory.file("out")), memory.progressEvents(), memory.notices()};
 }
 
 TEST(DocInputTest, RecordDecoder) {
@@ -181,9 +202,58 @@ TEST(DocInputTest, CorruptDatabasesFailPreparation) {
         SCOPED_TRACE(c.what);
         const Prepared prepared = runPrepareDoc(c.database);
         EXPECT_EQ(prepared.result, kResultPreprocessFailed);
+        // Each says what could not be read: the header and record list, or a text record.
+        ASSERT_EQ(prepared.notices.size(), 1u);
+        EXPECT_TRUE(prepared.notices[0].noticeKind == kNoticeDocHeaderDamaged ||
+                    prepared.notices[0].noticeKind == kNoticeDocRecordDamaged);
     }
     // A failure before any text leaves the text stream untouched.
     EXPECT_EQ(runPrepareDoc(docBook({"a", "b"}, 2 + 1)).text, "");
+    // The damaged record is named by its index.
+    const Prepared second = runPrepareDoc(docBook({"good", "ab" + backReference(5, 3)}, 2));
+    ASSERT_EQ(second.notices.size(), 1u);
+    EXPECT_EQ(second.notices[0].noticeKind, kNoticeDocRecordDamaged);
+    EXPECT_EQ(second.notices[0].noticeCount, 2u);
+    EXPECT_EQ(second.text, "good");
+}
+
+// The compression field of the Doc header decides how the records are read: 1 as they are (the
+// bytes 1 to 8 and above 127 are text, not codes, and a record may hold more than 8192 bytes),
+// 2 as PalmDOC. Any other value is no Doc book this program can read: refused, nothing written.
+TEST(DocInputTest, CompressionFieldDecidesHowRecordsAreRead) {
+    const std::string text = everyNonZeroByte();
+    const std::string large(9000, 'L');
+    struct Case {
+        const char* what;
+        std::string database;
+        int32_t result;
+        std::string text;
+        uint64_t refusedCompression;  // the value a refusal names
+    };
+    const Case cases[] = {
+        {"stored", docBook({text.substr(0, 400), text.substr(400)}, 2, 1), kResultOk, text, 0},
+        {"stored record above 8192 bytes", docBook({large, "end"}, 2, 1), kResultOk, large + "end",
+         0},
+        {"PalmDOC", docBook({"\x03\xE9\x01\x80 \xC1"}, 1, 2), kResultOk, "\xE9\x01\x80  A", 0},
+        {"PalmDOC codes read as stored", docBook({"\x03\xE9\x01\x80 \xC1"}, 1, 1), kResultOk,
+         "\x03\xE9\x01\x80 \xC1", 0},
+        {"none", docBook({"text"}, 1, 0), kResultPreprocessFailed, "", 0},
+        {"three", docBook({"text"}, 1, 3), kResultPreprocessFailed, "", 3},
+        {"HuffDic", docBook({"text"}, 1, 17480), kResultPreprocessFailed, "", 17480},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Prepared prepared = runPrepareDoc(c.database);
+        EXPECT_EQ(prepared.result, c.result);
+        EXPECT_EQ(prepared.text, c.text);
+        if (c.result == kResultOk) {
+            EXPECT_TRUE(prepared.notices.empty());
+            continue;
+        }
+        ASSERT_EQ(prepared.notices.size(), 1u);
+        EXPECT_EQ(prepared.notices[0].noticeKind, kNoticeDocCompression);
+        EXPECT_EQ(prepared.notices[0].noticeCount, c.refusedCompression);
+    }
 }
 
 TEST(DocInputTest, RecognitionAndTitle) {
@@ -243,12 +313,23 @@ TEST(DocInputTest, BooksMadeByTxt2pdbdoc) {
                         "the outside-tool Doc checks did not run";
     }
     ScratchDirectory directory;
-    const std::string text = sampleBookText();
-    ASSERT_GT(text.size(), 3 * 4096u);
-    writeWholeFile(directory.file("book.txt"), text);
-    for (const std::string flags : {"", "-c "}) {
-        SCOPED_TRACE(flags.empty() ? "compressed" : "uncompressed");
-        const std::string command = "cd '" + directory.path() + "' && txt2pdbdoc " + flags +
+    // -b keeps the bytes below 9 that txt2pdbdoc would otherwise strip; -c stores the text
+    // uncompressed (compression field 1).
+    std::string binary;
+    while (binary.size() < 3 * 4096u)
+        binary += everyNonZeroByte() + sampleBookText().substr(0, 500);
+    const std::string sample = sampleBookText();
+    ASSERT_GT(sample.size(), 3 * 4096u);
+    struct Book {
+        const char* flags;
+        const std::string& text;
+    };
+    for (const Book& book :
+         {Book{"", sample}, Book{"-c ", sample}, Book{"-b ", binary}, Book{"-c -b ", binary}}) {
+        const std::string& text = book.text;
+        SCOPED_TRACE(std::string("txt2pdbdoc ") + book.flags);
+        writeWholeFile(directory.file("book.txt"), text);
+        const std::string command = "cd '" + directory.path() + "' && txt2pdbdoc " + book.flags +
                                     "'Harbour Light' book.txt book.pdb > /dev/null 2>&1";
         ASSERT_EQ(std::system(command.c_str()), 0);
         const std::string database = readWholeFile(directory.file("book.pdb"));

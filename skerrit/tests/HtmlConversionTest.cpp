@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "HtmlHarness.h"
+#include "engine/ConversionNotice.h"
 #include "engine/ResultCodes.h"
 #include "html/HtmlConversion.h"
 
@@ -178,6 +179,76 @@ TEST(HtmlConversion, CyclesAndOverlongNamesConvertOnce) {
     // A name longer than 255 characters is opened by its first 255.
     EXPECT_EQ(site.opener.opened[2], "C:\\site\\" + std::string(255 - 8, 'n') + "@1");
     EXPECT_EQ(toText(site.callbacks.file("text")), "ylong\nxy\n");
+}
+
+// Limits that leave pages or links out of a conversion that still succeeds are reported, once
+// the sections are written, as notices.
+TEST(HtmlConversion, LimitsThatLeaveOutPagesOrLinksAreReported) {
+    // A chain of pages each linking to the next, followed to depth 1000: the page at depth 256
+    // is converted but its link is not recorded, so 257 pages in all.
+    SiteFixture chain;
+    constexpr int kChainPages = 2001;
+    for (int page = 0; page < kChainPages; ++page) {
+        chain.callbacks.addFile("C:\\chain\\p" + std::to_string(page) + ".htm",
+                                "<A HREF=p" + std::to_string(page + 1) + ".htm>next</A>");
+    }
+    chain.job.maxLinkDepth = 1000;
+    EXPECT_EQ(convertHtml(chain.job, "C:\\chain\\p0.htm"), 0);
+    EXPECT_EQ(chain.opener.opened.size(), 257u);
+    EXPECT_EQ(chain.opener.opened.back(), "C:\\chain\\p256.htm@256");
+    const std::vector<ProgressEvent> chainNotices = chain.callbacks.notices();
+    ASSERT_EQ(chainNotices.size(), 1u);
+    EXPECT_EQ(chainNotices[0].noticeKind, kNoticeDeepLinksDropped);
+    EXPECT_EQ(chainNotices[0].noticeCount, 1u);
+    EXPECT_EQ(chainNotices[0].noticeLimit, 255u);
+
+    // One page linking to many others (missing ones, which count as taken all the same): the page
+    // table takes the start page and the first 7,999 targets, so the links to the others stay
+    // unresolved; 32,000 pages are taken and the rest stay in the queue.
+    // Under -d0 no page beyond the table's is converted: the links to them would have had no
+    // target anyway, so nothing is reported.
+    struct Wide {
+        uint32_t targets;
+        int32_t maxLinkDepth;
+        uint64_t pagesLeft;  // 0: no such notice
+    };
+    for (const Wide& c :
+         {Wide{31999, -1, 0}, Wide{32000, -1, 1}, Wide{40000, -1, 8001}, Wide{40000, 0, 0}}) {
+        SCOPED_TRACE(c.targets);
+        SiteFixture wide;
+        std::string links;
+        for (uint32_t target = 0; target < c.targets; ++target)
+            links += "<A HREF=t" + std::to_string(target) + ".htm>x</A>";
+        wide.callbacks.addFile("C:\\wide\\start.htm", links);
+        wide.job.maxLinkDepth = c.maxLinkDepth;
+        EXPECT_EQ(convertHtml(wide.job, "C:\\wide\\start.htm"), 0);
+        if (c.maxLinkDepth == 0) {
+            EXPECT_EQ(wide.opener.opened.size(), 1u);
+            EXPECT_TRUE(wide.callbacks.notices().empty());
+            continue;
+        }
+        EXPECT_EQ(wide.opener.opened.size(), 32000u);
+        EXPECT_EQ(wide.opener.opened.back(), "C:\\wide\\t31998.htm@1");
+        std::vector<ProgressEvent> expected;
+        if (c.pagesLeft > 0)
+            expected.push_back(
+                {kProgressNotice, "", -1, kNoticePagesNotConverted, c.pagesLeft, 32000});
+        expected.push_back(
+            {kProgressNotice, "", -1, kNoticeLinksUnresolved, c.targets - 7999u, 8000});
+        EXPECT_EQ(wide.callbacks.notices(), expected);
+    }
+
+    // No limit reached: no notice. At depth 255 links are still recorded; -d255 ends the loop
+    // before the page at depth 256.
+    SiteFixture shallow;
+    for (int page = 0; page < 300; ++page) {
+        shallow.callbacks.addFile("C:\\chain\\p" + std::to_string(page) + ".htm",
+                                  "<A HREF=p" + std::to_string(page + 1) + ".htm>next</A>");
+    }
+    shallow.job.maxLinkDepth = 255;
+    EXPECT_EQ(convertHtml(shallow.job, "C:\\chain\\p0.htm"), 0);
+    EXPECT_EQ(shallow.opener.opened.size(), 256u);
+    EXPECT_TRUE(shallow.callbacks.notices().empty());
 }
 
 TEST(HtmlConversion, MissingStartPageGivesAnEmptyDocument) {

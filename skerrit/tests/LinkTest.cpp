@@ -69,6 +69,7 @@ TEST(Link, RecordLayoutAndDepthLimit) {
     ASSERT_EQ(addLink(store, 255, 0x11223344, 0x11223350, "ab", "Cd"), 1);
     EXPECT_EQ(addLink(store, 256, 0, 1, "ab", nullptr), 0);  // deeper pages record no links
     ASSERT_EQ(addLink(store, 2, 5, 6, "ab", nullptr), 1);
+    EXPECT_EQ(fixture.state.linksTooDeep, 1u);  // counted for the warning
     const Bytes bytes = fixture.streamBytes(fixture.linkStream);
     ASSERT_EQ(bytes.size(), 32u + 4u + 32u + 2u);
     const Bytes header(bytes.begin(), bytes.begin() + 20);

@@ -1,6 +1,8 @@
 // Text preparation: each case is the options as typed on the command line, an input and the text
 // that must reach the text stream. Every case runs whole through prepareText and again fed one
-// byte at a time and in odd pieces, since the break state must carry across pieces.
+// byte at a time and in odd pieces, since the break state must carry across pieces; and once
+// more counting only, as the text-length check does, which must count what would be written and
+// stay within the bound that lets most sources pass without counting.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
+#include "encoder/TextLimit.h"
 #include "encoder/TextPreparer.h"
 #include "engine/ResultCodes.h"
 #include "support/MemoryCallbacks.h"
@@ -58,6 +61,26 @@ std::string prepareWhole(const Case& c) {
     static_cast<void>(table.closeFile(table.context, output));
     static_cast<void>(table.closeFile(table.context, source));
     return toText(memory.file("out"));
+}
+
+// The length a preparation without a text stream counts; nothing is written anywhere.
+uint64_t measureWhole(const Case& c) {
+    MemoryCallbacks memory;
+    memory.addFile("in", c.input);
+    const ConverterCallbacks& table = memory.table();
+    const ConversionRequest request = requestFor(table, settingsFor(c.options));
+    FileObject source = table.openFile(table.context, "in", kOpenRead);
+    uint64_t length = 0;
+    EXPECT_EQ(prepareText(request, source, nullptr, &length), kResultOk);
+    EXPECT_EQ(memory.counts().write, 0);
+    static_cast<void>(table.closeFile(table.context, source));
+    return length;
+}
+
+uint64_t boundFor(const Case& c) {
+    MemoryCallbacks memory;
+    return preparedTextBound(requestFor(memory.table(), settingsFor(c.options)),
+                             SourceKind::kPlainText, c.input.size());
 }
 
 std::string feedInPieces(const Case& c, std::size_t pieceSize) {
@@ -121,7 +144,31 @@ TEST(TextPreparerTest, OptionsApplyToEveryPieceSize) {
         for (std::size_t pieceSize : {std::size_t{1}, std::size_t{2}, std::size_t{3}}) {
             EXPECT_EQ(feedInPieces(c, pieceSize), c.expected) << "pieces of " << pieceSize;
         }
+        EXPECT_EQ(measureWhole(c), c.expected.size());
+        EXPECT_LE(c.expected.size(), boundFor(c));
     }
+}
+
+// The most one source byte can become: a tab or a single line break at its largest count.
+TEST(TextPreparerTest, GrowthBoundIsTheLargestCount) {
+    const Case cases[] = {
+        {"", "\t\n", std::string(2, 'x')},
+        {"-tS", "\t", std::string(8, ' ')},
+        {"-tLB9999", "\t", std::string(9999, '\n')},
+        {"-sLB9999", "a\nb", "a" + std::string(9999, ' ') + "b"},
+        {"-sLB9999 -tS9999", "\t\t\t\n", std::string(4 * 9999, ' ')},
+        {"-rCR -rLF -c", "\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        EXPECT_EQ(measureWhole(c), prepareWhole(c).size());
+        EXPECT_LE(measureWhole(c), boundFor(c));
+    }
+    MemoryCallbacks memory;
+    EXPECT_EQ(preparedGrowthPerByte(requestFor(memory.table(), settingsFor("-sLB3 -tS12"))), 12u);
+    EXPECT_EQ(preparedTextBound(requestFor(memory.table(), settingsFor("-tLB2")),
+                                SourceKind::kDocBook, 100),
+              1000u);  // a PalmDOC pair of bytes decodes to ten at most
 }
 
 // The source is read in 4096-byte pieces: a break split between two reads is still one break,

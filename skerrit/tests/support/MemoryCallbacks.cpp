@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "engine/ConversionNotice.h"
+
 namespace skerrit::testing {
 
 struct MemoryCallbacks::OpenFile {
@@ -199,6 +201,15 @@ int32_t MemoryCallbacks::releaseSlot(void* context, void* block) {
     return 1;
 }
 
+std::vector<ProgressEvent> MemoryCallbacks::notices() const {
+    std::vector<ProgressEvent> found;
+    for (const ProgressEvent& event : progressEvents_) {
+        if (event.code == kProgressNotice)
+            found.push_back(event);
+    }
+    return found;
+}
+
 int32_t MemoryCallbacks::progressSlot(void* context, int32_t code, const void* data) {
     auto& self = *static_cast<MemoryCallbacks*>(context);
     ++self.counts_.progress;
@@ -207,6 +218,12 @@ int32_t MemoryCallbacks::progressSlot(void* context, int32_t code, const void* d
         event.pageName = static_cast<const char*>(data);
     if (code == 7 && data != nullptr)
         std::memcpy(&event.percent, data, sizeof event.percent);
+    if (code == kProgressNotice && data != nullptr) {
+        const auto& notice = *static_cast<const ConversionNotice*>(data);
+        event.noticeKind = notice.kind;
+        event.noticeCount = notice.count;
+        event.noticeLimit = notice.limit;
+    }
     self.progressEvents_.push_back(event);
     return self.counts_.progress == self.faults.stopProgressAt ? 0 : 1;
 }

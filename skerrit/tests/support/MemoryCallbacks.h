@@ -25,6 +25,10 @@ struct ProgressEvent {
     int32_t code;
     std::string pageName;  // code 6
     int32_t percent;       // code 7, else -1
+    // Code 8: the notice's kind, count and limit.
+    int32_t noticeKind = 0;
+    uint64_t noticeCount = 0;
+    uint64_t noticeLimit = 0;
     bool operator==(const ProgressEvent&) const = default;
 };
 
@@ -75,6 +79,8 @@ class MemoryCallbacks {
     Faults faults;
     const CallCounts& counts() const { return counts_; }
     const std::vector<ProgressEvent>& progressEvents() const { return progressEvents_; }
+    // The notices among the progress events, in order.
+    std::vector<ProgressEvent> notices() const;
 
     int openFiles() const { return static_cast<int>(openObjects_.size()); }
     int liveAllocations() const { return static_cast<int>(allocations_.size()); }
