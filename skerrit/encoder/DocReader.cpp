@@ -18,13 +18,11 @@ namespace skerrit {
 
 namespace {
 
-constexpr uint32_t kDocHeaderReadSize = 12;
-constexpr uint32_t kCompressionOffset = 0;
-constexpr uint32_t kTextRecordCountOffset = 8;
 constexpr uint32_t kRecordReadPiece = 4096;
 
 bool hasDocCreator(const DatabaseHeaderBytes& header) {
-    return std::memcmp(header.data() + dbheader::kCreator, "REAd", 4) == 0;
+    return std::memcmp(header.data() + dbheader::kCreator, kDocCreator.data(),
+                       kDocCreator.size()) == 0;
 }
 
 // Hands the decoder the bytes of one record, reading the file in pieces rather than a byte per
@@ -63,21 +61,21 @@ bool openDocReader(DocReader& reader) {
     const ConverterCallbacks& callbacks = *reader.callbacks;
     uint32_t offset = 0;
     uint32_t size = 0;
-    std::array<uint8_t, kDocHeaderReadSize> docHeader{};
+    std::array<uint8_t, docheader::kReadSize> docHeader{};
     if (!readDatabaseHeader(callbacks, reader.source, &reader.header) ||
         !locateRecord(callbacks, reader.source, reader.header.data(), 0, &offset, &size) ||
         !seekTo(callbacks, reader.source, offset) ||
-        !readExactly(callbacks, reader.source, kDocHeaderReadSize, docHeader.data())) {
+        !readExactly(callbacks, reader.source, docheader::kReadSize, docHeader.data())) {
         reportNotice(callbacks, kNoticeDocHeaderDamaged, 0);
         return false;
     }
-    reader.compression = loadBigEndian16(docHeader.data() + kCompressionOffset);
-    if (reader.compression != kDocUncompressed && reader.compression != kDocPalmDoc) {
+    reader.compression = loadBigEndian16(docHeader.data() + docheader::kCompression);
+    if (reader.compression != kDocUncompressed && reader.compression != kDocPalmDocCompressed) {
         reportNotice(callbacks, kNoticeDocCompression, reader.compression);
         return false;
     }
     const uint32_t numRecords = loadBigEndian16(reader.header.data() + dbheader::kNumRecords);
-    const uint32_t textRecords = loadBigEndian16(docHeader.data() + kTextRecordCountOffset);
+    const uint32_t textRecords = loadBigEndian16(docHeader.data() + docheader::kTextRecordCount);
     if (textRecords >= numRecords) {
         reportNotice(callbacks, kNoticeDocHeaderDamaged, 0);
         return false;
