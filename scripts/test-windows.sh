@@ -19,9 +19,11 @@ jobs=${JOBS:-$(nproc)}
 
 wine_found=$(scripts/wine-loader.sh)
 read -r windows_bits wine_loader <<<"$wine_found"
+architecture_note=
 if [ "$windows_bits" == 64 ]; then
-    echo "NOTE: this machine cannot run 32-bit programs; the Windows checks run on a 64-bit build" \
-        "under 64-bit Wine ($wine_loader)."
+    architecture_note="NOTE: this machine cannot run 32-bit programs; the Windows checks run on a \
+64-bit build under 64-bit Wine ($wine_loader)."
+    echo "$architecture_note"
     preset=windows64
     wine_arch=win64
     # `wine`, `wineboot` and `winepath` run the 64-bit loader for every check, also where a check
@@ -49,6 +51,8 @@ finish() {
     [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
     wineserver -k >/dev/null 2>&1 || true
     rm -rf "$work"
+    # Again under the outcome, where a reader of the log looks first.
+    [ -z "$architecture_note" ] || echo "$architecture_note"
 }
 trap finish EXIT
 
