@@ -7,7 +7,8 @@
 #
 # On a machine whose kernel runs no 32-bit programs (scripts/wine-loader.sh tells), the same checks
 # run on the "windows64" preset (default build/windows64) in a 64-bit prefix under Wine's 64-bit
-# loader, and the script says so before building.
+# loader, and the script says so before building. A check whose expectation depends on the
+# architecture (PE machine type, __stdcall name decoration) reads $windows_bits: 32 or 64.
 #
 # The Linux build for the comparisons is built in build/windows-linux-reference (optimised, without
 # tests). scripts/setup-windows.sh installs mingw-w64 and Wine.
