@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what the Windows build and its Wine checks need: the 32-bit mingw-w64 cross compilers
-# and 32-bit Wine, which comes from the i386 architecture. Idempotent: with everything present it
-# changes nothing and never calls apt-get.
+# and 32-bit Wine, which comes from the i386 architecture, and for machines whose kernel runs no
+# 32-bit programs the 64-bit compilers and 64-bit Wine, which scripts/test-windows.sh then uses.
+# Idempotent: with everything present it changes nothing and never calls apt-get.
 set -euo pipefail
 
-packages=(gcc-mingw-w64-i686 g++-mingw-w64-i686 wine wine32:i386 xvfb)
+packages=(gcc-mingw-w64-i686 g++-mingw-w64-i686 gcc-mingw-w64-x86-64-posix
+    g++-mingw-w64-x86-64-posix wine wine32:i386 wine64 xvfb)
 
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then

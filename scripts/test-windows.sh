@@ -5,16 +5,38 @@
 #
 #   scripts/test-windows.sh [build-dir]      (default build/windows; JOBS=n for the builds)
 #
+# On a machine whose kernel runs no 32-bit programs (scripts/wine-loader.sh tells), the same checks
+# run on the "windows64" preset (default build/windows64) in a 64-bit prefix under Wine's 64-bit
+# loader, and the script says so before building. A check whose expectation depends on the
+# architecture (PE machine type, __stdcall name decoration) reads $windows_bits: 32 or 64.
+#
 # The Linux build for the comparisons is built in build/windows-linux-reference (optimised, without
 # tests). scripts/setup-windows.sh installs mingw-w64 and Wine.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
-build=${1:-build/windows}
 reference=build/windows-linux-reference
 jobs=${JOBS:-$(nproc)}
 
-cmake --preset windows -B "$build" >/dev/null
+wine_found=$(scripts/wine-loader.sh)
+read -r windows_bits wine_loader <<<"$wine_found"
+architecture_note=
+if [ "$windows_bits" == 64 ]; then
+    architecture_note="NOTE: this machine cannot run 32-bit programs; the Windows checks run on a \
+64-bit build under 64-bit Wine ($wine_loader)."
+    echo "$architecture_note"
+    preset=windows64
+    wine_arch=win64
+    # `wine`, `wineboot` and `winepath` run the 64-bit loader for every check, also where a check
+    # starts them through timeout, env or script.
+    export WINELOADER=$wine_loader PATH=$root/scripts/wine64-commands:$PATH
+else
+    preset=windows
+    wine_arch=win32
+fi
+build=${1:-build/$preset}
+
+cmake --preset "$preset" -B "$build" >/dev/null
 cmake --build "$build" -j"$jobs"
 # The Linux programs the Windows outputs are compared with, optimised as the Windows build is.
 cmake -S . -B "$reference" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
@@ -22,7 +44,7 @@ cmake -S . -B "$reference" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=O
 cmake --build "$reference" -j"$jobs" --target Skerrit Quillon quillon_ferrand quillon_gostwick
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/test-windows.XXXXXX")
-export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX=$work/prefix WINEARCH=$wine_arch WINEDEBUG=-all
 # No Mono or Gecko installer prompts while the prefix is made; the programs need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb_pid=
@@ -30,6 +52,8 @@ finish() {
     [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
     wineserver -k >/dev/null 2>&1 || true
     rm -rf "$work"
+    # Again under the outcome, where a reader of the log looks first.
+    [ -z "$architecture_note" ] || echo "$architecture_note"
 }
 trap finish EXIT
 
@@ -51,6 +75,31 @@ expect_output() {
     fi
 }
 
+# --- The build's architecture ------------------------------------------------------------------
+# The machine field of a PE file's header, in hexadecimal: 2 bytes, little-endian, 4 bytes past the
+# header's offset, which bytes 60 to 63 hold.
+pe_machine() {
+    [ -f "$1" ] || { echo missing; return; }
+    local header
+    header=$(od -An -tu1 -j60 -N4 "$1" | awk '{print $1 + 256 * ($2 + 256 * ($3 + 256 * $4))}')
+    od -An -tx1 -j$((header + 4)) -N2 "$1" | awk '{print $2 $1}'
+}
+
+# The deliverables are built for the processor that the Wine prefix runs: i386 in the usual
+# 32-bit build, x86-64 in the 64-bit one.
+architecture_checks() {
+    local machine=014c file wanted= found=
+    [ "$windows_bits" == 64 ] && machine=8664
+    for file in skerrit/Skerrit.exe quillon/Quillon.exe quillon/ferrand.exe quillon/gostwick.exe \
+        hollin/Hollin.dll; do
+        wanted+="$file $machine"$'\n'
+        found+="$file $(pe_machine "$root/$build/$file")"$'\n'
+    done
+    expect_output "windows: the programs and Hollin.dll are $windows_bits-bit (machine $machine)" \
+        "$wanted" "$found"
+}
+architecture_checks
+
 # Every Wine program of the run sees one X display, so that the dialog can be shown: Wine keeps
 # the display its first program found for the whole session. Xvfb picks a free display number.
 if command -v Xvfb >/dev/null; then
@@ -70,7 +119,7 @@ else
     unset DISPLAY
 fi
 
-echo "Creating the Wine prefix $WINEPREFIX"
+echo "Creating the $wine_arch Wine prefix $WINEPREFIX"
 wineboot --init >/dev/null 2>&1
 drive_c=$WINEPREFIX/drive_c
 # Without a window manager, Wine draws the caption and frame of its windows itself.

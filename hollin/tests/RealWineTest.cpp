@@ -1,11 +1,15 @@
 // Against real Wine: keys made with `wine reg add` in a throwaway prefix are read by the library,
-// and the install flag the library writes is what `wine reg query` then shows. Skipped where Wine
-// is not installed.
+// and the install flag the library writes is what `wine reg query` then shows. Wine runs through
+// the loader that scripts/wine-loader.sh finds: the 32-bit one, or the 64-bit one on machines that
+// run no 32-bit programs. Skipped where neither runs.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
+#include <utility>
+#include <variant>
 
 #include "support/FreshLibrary.h"
 #include "support/WinePrefixFixture.h"
@@ -39,17 +43,40 @@ CommandResult runCommand(const std::string& command) {
     return result;
 }
 
-bool wineInstalled() {
-    return std::system(
-               "command -v wine >/dev/null 2>&1 && command -v wineserver >/dev/null 2>&1") == 0;
+// How Wine programs are started here: `wine` itself, or Wine's 64-bit loader run directly with
+// WINELOADER naming it, so that the programs Wine starts on its own use that loader too.
+struct WineLoader {
+    bool runs32Bit = false;
+    std::string environment;
+    std::string command;
+};
+
+// The loader, or why Wine cannot be used.
+std::variant<WineLoader, std::string> findWineLoader() {
+    if (std::system("command -v wineserver >/dev/null 2>&1") != 0) {
+        return std::string("wineserver is not installed (Debian: apt-get install wine)");
+    }
+    const CommandResult found = runCommand(shellQuoted(HOLLIN_WINE_LOADER_SCRIPT));
+    std::istringstream words(found.output);
+    std::string bits;
+    std::string loader;
+    words >> bits >> loader;
+    if (found.status != 0 || loader.empty()) {
+        return found.output;
+    }
+    if (bits == "32") {
+        return WineLoader{true, "", loader};
+    }
+    return WineLoader{false, "WINELOADER=" + shellQuoted(loader) + " ", shellQuoted(loader)};
 }
 
 class WinePrefixSession {
   public:
     // Wine's server keeps its socket folder in TMPDIR; one inside the test's own folder goes away
     // with it.
-    WinePrefixSession(std::filesystem::path prefix, std::filesystem::path temporary)
-        : prefix_(std::move(prefix)), temporary_(std::move(temporary)) {
+    WinePrefixSession(WineLoader loader, std::filesystem::path prefix,
+                      std::filesystem::path temporary)
+        : loader_(std::move(loader)), prefix_(std::move(prefix)), temporary_(std::move(temporary)) {
         std::filesystem::create_directories(temporary_);
     }
     ~WinePrefixSession() {
@@ -60,22 +87,24 @@ class WinePrefixSession {
     [[nodiscard]] std::string environment() const {
         return "env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX=" + shellQuoted(prefix_.string()) +
                " TMPDIR=" + shellQuoted(temporary_.string()) +
-               " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' " + arch_;
+               " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' " + loader_.environment + arch_;
     }
-    // Creates the prefix with its first command: 32-bit like Palm Desktop when Wine can (the
-    // i386 Wine packages are installed), else Wine's default.
+    // Creates the prefix with its first command: 32-bit like Palm Desktop when Wine can (its
+    // 32-bit loader runs and the i386 Wine packages are installed), else Wine's default.
     [[nodiscard]] CommandResult create(const std::string& firstCommand) {
-        arch_ = "WINEARCH=win32 ";
-        CommandResult result = wine(firstCommand);
-        if (result.status != 0) {
+        if (loader_.runs32Bit) {
+            arch_ = "WINEARCH=win32 ";
+            CommandResult result = wine(firstCommand);
+            if (result.status == 0) {
+                return result;
+            }
             std::filesystem::remove_all(prefix_);
             arch_.clear();
-            result = wine(firstCommand);
         }
-        return result;
+        return wine(firstCommand);
     }
     [[nodiscard]] CommandResult wine(const std::string& arguments) const {
-        return runCommand(environment() + "wine " + arguments);
+        return runCommand(environment() + loader_.command + " " + arguments);
     }
     // Wine writes user.reg when its server exits; wait for that before reading the file.
     [[nodiscard]] CommandResult waitForServer() const {
@@ -83,6 +112,7 @@ class WinePrefixSession {
     }
 
   private:
+    WineLoader loader_;
     std::filesystem::path prefix_;
     std::filesystem::path temporary_;
     std::string arch_;
@@ -95,13 +125,13 @@ std::string regAdd(const std::string& key, const std::string& name, const std::s
 }
 
 TEST(RealWine, LibraryReadsWhatWineWroteAndWineSeesTheInstallFlag) {
-    if (!wineInstalled()) {
-        GTEST_SKIP() << "wine is not installed (Debian: apt-get install wine; for a 32-bit prefix "
-                        "also dpkg --add-architecture i386 and wine32:i386)";
+    auto loader = findWineLoader();
+    if (const auto* whyNot = std::get_if<std::string>(&loader)) {
+        GTEST_SKIP() << *whyNot;
     }
     const TempWinePrefix folder;
     const std::filesystem::path root = folder.root() / "wine";
-    WinePrefixSession session(root, folder.root() / "tmp");
+    WinePrefixSession session(std::get<WineLoader>(std::move(loader)), root, folder.root() / "tmp");
     const std::string lastUser = "Ann \"Q\" Doe\\Jr";
     const CommandResult created = session.create(regAdd("Core", "Path", "REG_SZ", "C:\\Palm"));
     ASSERT_EQ(created.status, 0) << created.output;
