@@ -47,6 +47,7 @@ TEST(HtmlTokenizer, CollapsesWhitespaceAndDecodesReferences) {
             {"&#0065;", "A"},
             {"&#8482;&#338;&#9830;", "\\x99\\x8C\\x8D"},
             {"&#255;&#1;", "\\xFF\\x01"},
+            {"&#256;&#0256;", "&256;&0256;"},  // above 255 only the map table decodes
             {"&#8364;", "&8364;"},
             {"&#9999;", "&9999;"},
             {"&#x41;", "&x41;"},
