@@ -27,6 +27,26 @@ const std::string kTwoUsersRead =
     "'DoeA' 77 | 2:-3 '' -3 '' -3";
 const std::string kNoUserList = "core=0:'C:\\Palm' users=0 last=0 | 0:-2 '' -2 '' -2";
 
+// `count` users numbered from 0, and what the exports report for them with the last one last.
+std::vector<UsersDatEntry> numberedUsers(int count) {
+    std::vector<UsersDatEntry> users;
+    for (int index = 0; index < count; ++index) {
+        users.push_back({static_cast<std::uint16_t>(index), "U" + std::to_string(index),
+                         "F" + std::to_string(index)});
+    }
+    return users;
+}
+
+std::string numberedUsersRead(int count) {
+    std::string text =
+        "core=0:'C:\\Palm' users=" + std::to_string(count) + " last=" + std::to_string(count - 1);
+    for (int index = 0; index < count; ++index) {
+        const std::string number = std::to_string(index);
+        text += " | " + number + ":0 'U" + number + "' 0 'F" + number + "' " + number;
+    }
+    return text + " | " + std::to_string(count) + ":-3 '' -3 '' -3";
+}
+
 struct PrefixCase {
     const char* what;
     std::function<void(const TempWinePrefix&)> build;
@@ -119,6 +139,25 @@ const PrefixCase kPrefixCases[] = {
      },
      "core=0:'C:\\Palm' users=1 last=0 | 0:0 '" + std::string(31, 'N') + "' 0 '" +
          std::string(31, 'F') + "' 9 | 1:-3 '' -3 '' -3"},
+    // The count byte of users.dat holds at most 255 users; all of them are reachable.
+    {"MostUsersTheCountHolds",
+     [](const TempWinePrefix& p) { p.installPalmDesktop(numberedUsers(255), "U254"); },
+     numberedUsersRead(255)},
+    // The last user name is read only when it fits its 32-byte field with the NUL.
+    {"LastUserNameOf31Characters",
+     [](const TempWinePrefix& p) {
+         p.installPalmDesktop({{1, "A", "A"}, {2, std::string(31, 'L'), "B"}},
+                              std::string(31, 'L'));
+     },
+     "core=0:'C:\\Palm' users=2 last=1 | 0:0 'A' 0 'A' 1 | 1:0 '" + std::string(31, 'L') +
+         "' 0 'B' 2 | 2:-3 '' -3 '' -3"},
+    {"LastUserNameOf32CharactersIsNotRead",
+     [](const TempWinePrefix& p) {
+         p.installPalmDesktop({{1, "A", "A"}, {2, std::string(31, 'L'), "B"}},
+                              std::string(32, 'L'));
+     },
+     "core=0:'C:\\Palm' users=2 last=0 | 0:0 'A' 0 'A' 1 | 1:0 '" + std::string(31, 'L') +
+         "' 0 'B' 2 | 2:-3 '' -3 '' -3"},
     {"PathFoundWithoutRegardToCase",
      [](const TempWinePrefix& p) {
          p.installPalmDesktop(kTwoUsers, "John Smith");

@@ -121,6 +121,15 @@ TEST_F(Companions, GostwickAsksForAMissingNameOnTheTerminal) {
     EXPECT_EQ(readFile(dir.path("asked.pdb")).substr(0, 10), std::string("My Phones\0", 10));
     EXPECT_EQ(run.errorOutput, "Name for the database in Tavlo: Name for the database in Tavlo: ");
 
+    // A typed name has room for 30 characters; a longer one is asked for again.
+    run = gostwick({"1", "in.csv", "long.pdb", ""},
+                   std::string(31, 'n') + "\n" + std::string(30, 'm') + "\n");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(readFile(dir.path("long.pdb")).substr(0, 31), std::string(30, 'm') + '\0');
+    EXPECT_EQ(run.errorOutput,
+              "Name for the database in Tavlo: gostwick: at most 30 characters, please.\nName for "
+              "the database in Tavlo: ");
+
     run = gostwick({"1", "in.csv", "unnamed.pdb", ""});  // standard input gives nothing
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(readFile(dir.path("gostwick.err")), "Error - No name for the database was given");

@@ -84,6 +84,14 @@ class CsvToPdbFiles : public ::testing::Test {
     }();
 };
 
+std::string namesLine(int count, std::string_view name = "F") {
+    std::string line;
+    for (int field = 0; field < count; ++field) {
+        line += (field > 0 ? "," : "") + std::string(name);
+    }
+    return line + "\n";
+}
+
 struct FieldsCase {
     const char* what;
     std::string csv;
@@ -91,7 +99,19 @@ struct FieldsCase {
     Records expected;
 };
 
+// The names line "A" and `count` data lines "x".
+std::string oneFieldLines(size_t count) {
+    std::string csv = "A\n";
+    for (size_t line = 0; line < count; ++line) {
+        csv += "x\n";
+    }
+    return csv;
+}
+
 TEST_F(CsvToPdbFiles, EachLineGivesItsFields) {
+    // Quotes count in the line but not in the record: three such fields stay within the record
+    // size a database reader accepts.
+    const std::string quoted = "\"" + std::string(3330, 'x') + "\"";
     const FieldsCase cases[] = {
         {"plain fields", "Name,Phone\nAnn,555\n", ',', {{"Ann", "555"}}},
         {"quoted delimiter", "A,B\n\"Smith, John\",5\n", ',', {{"Smith, John", "5"}}},
@@ -108,6 +128,12 @@ TEST_F(CsvToPdbFiles, EachLineGivesItsFields) {
          ',',
          {{std::string(3999, 'x')}}},
         {"names only", "A,B\n", ',', {}},
+        {"50 fields", namesLine(50), ',', {}},
+        {"line of 9,998 characters",
+         "A,B,C\n" + quoted + "," + quoted + "," + quoted + "\n",
+         ',',
+         {{std::string(3330, 'x'), std::string(3330, 'x'), std::string(3330, 'x')}}},
+        {"32,000 records", oneFieldLines(32000), ',', Records(32000, {"x"})},
     };
     for (const FieldsCase& testCase : cases) {
         ui.messages.clear();
@@ -124,20 +150,14 @@ struct ErrorCase {
     const char* expectedMessage;
 };
 
-std::string namesLine(int count, std::string_view name = "F") {
-    std::string line;
-    for (int field = 0; field < count; ++field) {
-        line += (field > 0 ? "," : "") + std::string(name);
-    }
-    return line + "\n";
-}
-
 TEST_F(CsvToPdbFiles, EveryCheckStopsWithItsMessageAndLeavesTheOldDatabase) {
     const std::string longField(4000, 'x');
     const ErrorCase cases[] = {
         {"empty file", "", "Error - The csv file is empty: it has no field names line"},
         {"field-name line of 4,000 characters", std::string(3999, 'x') + "\n",
          "Field Names record too long"},
+        {"field-name line of 3,999 characters", std::string(3998, 'x') + "\n",
+         "Field Name: 1 too long"},
         {"field name of 20 characters", "A," + std::string(20, 'n') + "\n",
          "Field Name: 2 too long"},
         {"open quote in the names", "\"A,B\nx\n", "Unclosed quoted string in the field names line"},
@@ -153,6 +173,13 @@ TEST_F(CsvToPdbFiles, EveryCheckStopsWithItsMessageAndLeavesTheOldDatabase) {
         {"unclosed quote", "A,B\na,\"b\n", "Unclosed quoted string at record:  1"},
         {"line of 100,000 characters", "A\n" + std::string(100000, 'y') + "\n",
          "CSV line too long (more than 9998 characters) at CSV line #: 2"},
+        {"line of 9,999 characters",
+         "A,B,C\n\"" + std::string(3331, 'x') + "\",\"" + std::string(3330, 'y') + "\",\"" +
+             std::string(3330, 'z') + "\"\n",
+         "CSV line too long (more than 9998 characters) at CSV line #: 2"},
+        {"32,001 records", oneFieldLines(32001),
+         "ERROR: This csv file contains more than 32000 records.  32000 records is the maximum "
+         "limit for Tavlo."},
     };
     for (const ErrorCase& testCase : cases) {
         ui.messages.clear();

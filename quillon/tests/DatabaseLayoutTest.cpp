@@ -97,6 +97,12 @@ TEST(DatabaseReader, RejectsEveryDamagedOrOversizedDatabaseWithAClearMessage) {
     std::string manyRecords = buildDatabase(one, {});
     manyRecords[76] = static_cast<char>(32001 >> 8);
     manyRecords[77] = static_cast<char>(32001 & 0xFF);
+    std::vector<std::string> fiftyNames;
+    std::vector<std::string> fiftyValues;
+    for (int field = 0; field < 50; ++field) {
+        fiftyNames.push_back("F" + std::to_string(field));
+        fiftyValues.push_back(std::string("v\0", 2));
+    }
     std::string noMarker = good;
     noMarker[kHeaderSize + 8 + 2 + 1706] = 'e';  // "EndTavloData" becomes "eTavloData"...
     const ReadCase cases[] = {
@@ -111,8 +117,11 @@ TEST(DatabaseReader, RejectsEveryDamagedOrOversizedDatabaseWithAClearMessage) {
         {"AppInfo cut short", good.substr(0, 1000), "Error - Invalid AppInfo in .pdb file"},
         {"no field", withFieldCount(good, 0),
          "Error - The .pdb file has 0 fields; a Tavlo database has 1 to 50 fields."},
+        {"50 fields", buildDatabase(appInfoWithFields(fiftyNames), {fiftyValues}), ""},
         {"51 fields", withFieldCount(good, 51),
          "Error - The .pdb file has 51 fields; a Tavlo database has 1 to 50 fields."},
+        {"32,000 records",
+         buildDatabase(one, std::vector(32000, std::vector{std::string("v\0", 2)})), ""},
         {"32,001 records", manyRecords,
          "Error - The .pdb file holds 32001 records; 32000 records is the maximum limit for "
          "Tavlo."},
@@ -123,6 +132,10 @@ TEST(DatabaseReader, RejectsEveryDamagedOrOversizedDatabaseWithAClearMessage) {
         {"text value of 4,000 bytes", buildDatabase(one, {{std::string(4000, 'a')}}), ""},
         {"binary value of 2,000 bytes", buildDatabase(binary, {{std::string(2000, 'a')}}),
          "Error - Field 1 of record 1 in the .pdb file is too long (2000 bytes; at most 1999)"},
+        {"record of 10,000 bytes",
+         buildDatabase(appInfoWithFields({"A", "B", "C"}),
+                       {{std::string(4000, 'a'), std::string(4000, 'b'), std::string(1994, 'c')}}),
+         ""},
         {"record over 10,000 bytes",
          buildDatabase(appInfoWithFields({"A", "B", "C"}),
                        {{std::string(4000, 'a'), std::string(4000, 'b'), std::string(1995, 'c')}}),
@@ -165,6 +178,14 @@ TEST(DatabaseReader, PopupAreaIsReadUpToItsClosingEmptyString) {
         {"first string of one character", std::string("a\0b\0\0", 5)},
         {"first string of two characters, closing in the first four bytes",
          std::string("ab\0\0", 4)},
+        {"10,000 bytes",
+         [] {
+             std::string area;
+             for (int item = 0; item < 1999; ++item) {
+                 area.append("item\0", 5);
+             }
+             return area.append("abc\0\0", 5);
+         }()},
     };
     for (const PopupCase& testCase : cases) {
         AppInfo info = appInfoWithFields({"A"});

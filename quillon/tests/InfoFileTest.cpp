@@ -63,6 +63,15 @@ std::string popupList(int items) {
     return lines;
 }
 
+// `count` lines that each open a popup list, `length` characters long.
+std::string popupHeads(int count, size_t length) {
+    std::string lines;
+    for (int line = 0; line < count; ++line) {
+        lines += "popup" + std::string(length - 5, 'p') + "\n";
+    }
+    return lines;
+}
+
 TEST(InfoFileReader, ChecksEveryValueWithItsOwnMessage) {
     const InfoCase cases[] = {
         {"as written", infoFile(), ""},
@@ -80,12 +89,16 @@ TEST(InfoFileReader, ChecksEveryValueWithItsOwnMessage) {
          "Invalid data screen width (line 3) in info file."},
         {"data screen width 161", "1 68 80 40 161 1 0 0 0 0 0\n" + kMarkerHex + "\n",
          "Invalid first show data width in Info file"},
+        {"data screen width 160", "1 68 80 40 160 1 0 0 0 0 0\n" + kMarkerHex + "\n", ""},
         {"data screen width -1", "1 68 80 40 -1 1 0 0 0 0 0\n" + kMarkerHex + "\n",
          "Invalid first show data width in Info file"},
         {"first column 19", infoFile("80 40 ", "19"), ""},
         {"first column 20", infoFile("80 40 ", "20"),
          "Error: invalid 'first show column' in Info file."},
         {"first column 023 is octal 19", infoFile("80 40 ", "023"), ""},
+        {"first column 0", infoFile("80 40 ", "0"), ""},
+        {"first column -1", infoFile("80 40 ", "-1"),
+         "Error: invalid 'first show column' in Info file."},
         {"no first column", "1 68 80 40 80", "Invalid first display column (line 4) in info file."},
         {"no AppInfo flag", "1 68 80 40 80 1", "Invalid AppInfo flag  (line 5) in info file."},
         {"flag out of 16 bits", "1 68 80 40 80 1 70000",
@@ -111,6 +124,13 @@ TEST(InfoFileReader, ChecksEveryValueWithItsOwnMessage) {
          "Error: popup list exceeds 100 items."},
         {"100 items in each of two lists",
          infoFile("80 40 ", "1", kMarkerHex, popupList(100) + popupList(100)), ""},
+        // Each "popup" line opens a list: 101 strings of 98 characters, their NULs and the
+        // closing NUL come to 10,000 bytes; one character more is refused.
+        {"popup area of 10,000 bytes", infoFile("80 40 ", "1", kMarkerHex, popupHeads(101, 98)),
+         ""},
+        {"popup area of 10,001 bytes",
+         infoFile("80 40 ", "1", kMarkerHex, popupHeads(100, 98) + popupHeads(1, 99)),
+         "Popup lists in info file exceed 10000 bytes."},
         {"popup area over 10,000 bytes",
          infoFile(
              "80 40 ", "1", kMarkerHex,

@@ -1,8 +1,8 @@
 // The legacy upgrade end to end with the real companion programs, copied into a temporary folder
 // that is the current directory (where the upgrade looks for them), and shell-script stand-ins
 // where a companion must misbehave in a way the real one never does; the user's own files beside
-// the old database are never touched. Then the rewrite of the older information file and the
-// names derived from the chosen file, as tables.
+// the old database are never touched. Then the rewrite of the older information file, the names
+// derived from the chosen file and the 3.x reader's limits, as tables.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -13,6 +13,7 @@
 
 #include "convert/PdbToCsv.h"
 #include "database/DatabaseReader.h"
+#include "legacy/Tavlo3Reader.h"
 #include "support/TestSupport.h"
 #include "upgrade/InfoFileRewrite.h"
 #include "upgrade/LegacyUpgrade.h"
@@ -325,6 +326,80 @@ TEST(UpgradeFiles, DerivedFromTheChosenPath) {
     EXPECT_EQ(upgradeCompletedMessage("names.pdb"),
               "Conversion of Tavlo 3.x format .pdb file: names.pdb complete.\nYou should now use "
               "InstallApp to install the converted .pdb file back to your Palm unit.");
+}
+
+// Each limit of the 3.x reader, met exactly and passed by one.
+TEST(Tavlo3Reader, ReadsEachLimitAndRefusesOneMore) {
+    tavlo3::AppInfo3 one;
+    one.fieldCount = 1;
+    one.names[0] = "A";
+    tavlo3::AppInfo3 binary = one;
+    binary.types[0] = kBinaryFieldType;
+    tavlo3::AppInfo3 three = one;
+    three.fieldCount = 3;
+    tavlo3::AppInfo3 thirty = one;
+    thirty.fieldCount = tavlo3::kMaxFields;
+    const std::string value("v\0", 2);
+    std::string thirtyOne = test::buildTavlo3Database(thirty, {});
+    thirtyOne[kHeaderSize + kListGapSize + tavlo3::kFieldCountOffset + 1] = 31;
+    std::string manyRecords = test::buildTavlo3Database(one, {});
+    manyRecords[kNumRecordsOffset] = static_cast<char>(32001 >> 8);
+    manyRecords[kNumRecordsOffset + 1] = static_cast<char>(32001 & 0xFF);
+    // Popup strings and the closing NUL coming to `size` bytes.
+    auto popupsOf = [&one](size_t size) {
+        tavlo3::AppInfo3 info = one;
+        for (size_t left = size - 1; left > 0; left -= info.popupStrings.back().size() + 1) {
+            info.popupStrings.push_back(std::string(std::min<size_t>(left, 100) - 1, 'p'));
+        }
+        return info;
+    };
+    struct LimitCase {
+        const char* what;
+        std::string database;
+        std::string expectedMessage;  // empty: the prologue and every record read
+    };
+    const LimitCase cases[] = {
+        {"30 fields", test::buildTavlo3Database(thirty, {std::vector(tavlo3::kMaxFields, value)}),
+         ""},
+        {"31 fields", thirtyOne,
+         "Error - The Tavlo 3.x database has 31 fields; a Tavlo 3.x database has 1 to 30 "
+         "fields"},
+        {"32,000 records", test::buildTavlo3Database(one, std::vector(32000, std::vector{value})),
+         ""},
+        {"32,001 records", manyRecords,
+         "Error - The Tavlo 3.x database holds 32001 records; at most 32000 can be converted"},
+        {"popup area of 10,000 bytes", test::buildTavlo3Database(popupsOf(10000), {}), ""},
+        {"popup area of 10,001 bytes", test::buildTavlo3Database(popupsOf(10001), {}),
+         "Error - The popup lists in the Tavlo 3.x database exceed 10000 bytes"},
+        {"text value of 4,000 bytes", test::buildTavlo3Database(one, {{std::string(4000, 'a')}}),
+         ""},
+        {"text value of 4,001 bytes", test::buildTavlo3Database(one, {{std::string(4001, 'a')}}),
+         "Error - Field 1 of record 1 in the Tavlo 3.x database is too long"},
+        {"binary value of 1,999 bytes",
+         test::buildTavlo3Database(binary, {{std::string(1999, 'a')}}), ""},
+        {"binary value of 2,000 bytes",
+         test::buildTavlo3Database(binary, {{std::string(2000, 'a')}}),
+         "Error - Field 1 of record 1 in the Tavlo 3.x database is too long"},
+        {"record of 10,000 bytes",
+         test::buildTavlo3Database(
+             three, {{std::string(4000, 'a'), std::string(4000, 'b'), std::string(1994, 'c')}}),
+         ""},
+        {"record of 10,001 bytes",
+         test::buildTavlo3Database(
+             three, {{std::string(4000, 'a'), std::string(4000, 'b'), std::string(1995, 'c')}}),
+         "Error - Record 1 in the Tavlo 3.x database is longer than 10000 bytes"},
+    };
+    for (const LimitCase& testCase : cases) {
+        InputFile input;
+        input.openMemory(testCase.database);
+        tavlo3::Tavlo3Reader reader(input);
+        bool ok = reader.readPrologue();
+        for (size_t record = 0; ok && record < reader.liveRecordCount(); ++record) {
+            ok = reader.readRecord();
+        }
+        EXPECT_EQ(ok ? std::string() : reader.errorMessage(), testCase.expectedMessage)
+            << testCase.what;
+    }
 }
 
 }  // namespace

@@ -108,6 +108,38 @@ TEST(TextPart, StoredChunkIsPaddedToAWholeWord) {
     EXPECT_EQ(Bytes(stored.end() - 3, stored.end()), Bytes(3, 0));
 }
 
+// A chunk is stored only when its coded form overflows the record: one that codes to exactly
+// 1024 words is still coded. The second chunk shares a code table shaped mostly by English text,
+// so its random bytes code to just over a word per four bytes; its size puts it on either side.
+TEST(TextPart, ChunkCodedToExactlyTheRecordCapacityIsNotStored) {
+    struct CapacityCase {
+        size_t randomBytes;
+        uint8_t expectedKind;
+        uint16_t expectedWords;
+    };
+    const std::vector<CapacityCase> cases = {
+        {3979, 2, 1024},      // coded to exactly 1024 words
+        {3980, 4, 3980 / 4},  // would code to 1025 words: stored, no padding
+    };
+    const Bytes englishChunk = english(4096);
+    for (const CapacityCase& test : cases) {
+        SCOPED_TRACE(test.randomBytes);
+        const Bytes text = concat({englishChunk, randomBytes(test.randomBytes, 1)});
+        WriterHarness harness(text);
+        ASSERT_EQ(harness.writeDatabase(), kResultOk);
+        std::string error;
+        const testing::ParsedDatabase database = testing::parseDatabase(harness.output(), &error);
+        ASSERT_EQ(database.records.size(), 4u);
+        const Bytes& second = database.records[3];
+        EXPECT_EQ(second[1], test.expectedKind);                     // kind
+        EXPECT_EQ(loadBigEndian16(&second[2]), test.expectedWords);  // payload words
+        EXPECT_EQ(second.size(), 4u + 4u * test.expectedWords);
+        const testing::DecodedTextPart decoded = testing::decodeTextPart(database);
+        ASSERT_EQ(decoded.error, "");
+        EXPECT_TRUE(decoded.text == text) << "decoded text differs";
+    }
+}
+
 uint32_t codeTableField(const Bytes& codeTableRecord, uint32_t firstBit, uint32_t bitCount) {
     const Bytes bits = testing::repackPayload(codeTableRecord);
     uint32_t value = 0;

@@ -338,6 +338,7 @@ TEST(ProgressDisplayTest, PrintsStepsPagesAndChangedPercentages) {
     ProgressDisplay display{out, nullptr, -1};
     auto percent = [&](int32_t value) { return consoleProgress(&display, 7, &value); };
     const std::string name75 = std::string(35, 'a') + "12345" + std::string(35, 'z');
+    const std::string name74(74, 'n');  // still fits whole
     EXPECT_EQ(consoleProgress(&display, kProgressTextPreprocess, nullptr), 1);
     percent(0);
     percent(0);  // unchanged: not printed again
@@ -346,6 +347,7 @@ TEST(ProgressDisplayTest, PrintsStepsPagesAndChangedPercentages) {
     percent(100);  // a new step resets the last percentage
     consoleProgress(&display, kProgressPageName, "C:\\site\\100%.htm");
     consoleProgress(&display, kProgressPageName, name75.c_str());
+    consoleProgress(&display, kProgressPageName, name74.c_str());
     consoleProgress(&display, 8, nullptr);
     const ConversionNotice notice{kNoticeLinksUnresolved, 3, 8000};
     EXPECT_EQ(consoleProgress(&display, kProgressNotice, &notice), 1);  // kept, not printed
@@ -360,7 +362,7 @@ TEST(ProgressDisplayTest, PrintsStepsPagesAndChangedPercentages) {
         "Step 1 of 2: Preprocessing text file...\n  0%\r100%\r"
         "Step 2 of 2: Compressing text...\n100%\r" +
         blankLine + "C:\\site\\100%.htm\r" + blankLine + std::string(35, 'a') + "..." +
-        std::string(1, '5') + std::string(35, 'z') + "\r" +
+        std::string(1, '5') + std::string(35, 'z') + "\r" + blankLine + name74 + "\r" +
         "Step 1 of 3: Parsing HTML page(s)...\n"
         "Step 2 of 3: Processing formatting information...\n"
         "Step 3 of 3: Compressing text...\n"

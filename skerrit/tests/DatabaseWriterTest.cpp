@@ -316,6 +316,7 @@ TEST(WriteDatabase, RefusesMoreRecordsThanNumRecordsHolds) {
     };
     const std::vector<TooManyCase> cases = {
         {"text part of 65539 records", 932096, 16, 0},
+        {"text part of 65536 records", 58253, 1, 0},  // 58253 chunks, 7282 code tables
         {"text part and extra records together", 100, 4096, 65533},
     };
     for (const TooManyCase& test : cases) {
@@ -327,6 +328,8 @@ TEST(WriteDatabase, RefusesMoreRecordsThanNumRecordsHolds) {
     }
     WriterHarness fits(Bytes(100, 'z'));
     EXPECT_EQ(fits.writeDatabase("Big", 4096, 8, 65532), kResultOk);
+    WriterHarness textPartFits(Bytes(58252, 'z'));  // 65535 records with the header record
+    EXPECT_EQ(textPartFits.writeDatabase("Big", 1, 8, 0), kResultOk);
 }
 
 // The writer as the driver runs it for an HTML conversion, with one fault injected.

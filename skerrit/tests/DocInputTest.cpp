@@ -119,6 +119,12 @@ TEST(DocInputTest, RecordDecoder) {
         {"zero byte", std::string("a\0b", 3), std::string("a\0b", 3), false},
         {"literal run", "\x03\xE9\x01\x80", "\xE9\x01\x80", false},
         {"space pair", "\xC1\xE2", " A b", false},
+        // The first and last byte of each range: 8 copies eight bytes, 9 and 127 stand for
+        // themselves, 192 and 255 are space pairs (128 and 191 open the references below).
+        {"range edges",
+         "\x08"
+         "12345678\x09\x7F\xC0\xFF",
+         "12345678\x09\x7F @ \x7F", false},
         {"back reference", "abcd" + backReference(4, 4), "abcdabcd", false},
         {"overlapping reference", "a" + backReference(1, 10), std::string(11, 'a'), false},
         {"longest distance", std::string(2047, 'x') + "y" + backReference(2047, 3),

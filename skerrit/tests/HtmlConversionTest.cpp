@@ -340,6 +340,12 @@ TEST(HtmlConversion, EveryFailedWriteFailsTheConversion) {
 }
 
 TEST(HtmlDetection, HtmlStartsWithTheHtmlTagOrDoctype) {
+    // Up to 20000 tags are looked at: 19999 declarations leave room for the HTML tag.
+    std::string declarations;
+    for (int i = 0; i < 19999; ++i)
+        declarations += "<!x>";
+    const std::string atTheLimit = declarations + "<HTML>";
+    const std::string pastTheLimit = declarations + "<!x><HTML>";
     struct Case {
         const char* page;
         int32_t isHtml;
@@ -353,6 +359,8 @@ TEST(HtmlDetection, HtmlStartsWithTheHtmlTagOrDoctype) {
         {"<HEAD><HTML>", 0},
         {"</HTML>", 0},
         {"", 0},
+        {atTheLimit.c_str(), 1},
+        {pastTheLimit.c_str(), 0},
     };
     for (const Case& c : cases) {
         MemoryCallbacks callbacks;
@@ -377,6 +385,9 @@ TEST(HtmlDetection, TitleIsTheFirstTitleElementsText) {
         {"<HEAD><META NAME=x></HEAD><TITLE>late</TITLE>", 31, 1, ""},
         {"<TITLE>" + std::string(40, 'x') + "</TITLE>", 31, 1, std::string(31, 'x')},
         {"<TITLE>" + std::string(300, 'y'), 400, 1, std::string(255, 'y')},
+        // Every byte before the title counts as one of the 4096 steps of the search.
+        {std::string(4095, 'x') + "<TITLE>t</TITLE>", 31, 1, "t"},
+        {std::string(4096, 'x') + "<TITLE>t</TITLE>", 31, 0, ""},
         {"<title></title>", 31, 1, ""},
         {"text only", 31, 0, ""},
     };

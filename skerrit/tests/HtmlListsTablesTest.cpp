@@ -37,6 +37,10 @@ TEST(HtmlTables, BordersBecomeRulesAndCellsStartFromTheDefaultStyle) {
          "R@1/0/1/3/-100 R@4/0/1/1/-100 R@7/0/1/2/-100 R@10/0/1/3/-100 E@14"},
         {"<TABLE><TR><TD>a<TD>b</TABLE>x", "|a|b||x|", "8:-", "E@8"},
         {"<TABLE BORDER=0><TR><TD>a</TABLE>", "|a|||", "5:-", "E@5"},
+        // The width is clamped to 15 before it is kept in a byte; a negative one draws nothing.
+        {"<TABLE BORDER=256><TR><TD>a</TABLE>", "||a||||", "7:-",
+         "R@1/0/1/3/-100 R@4/0/1/3/-100 E@7"},
+        {"<TABLE BORDER=-1><TR><TD>a</TABLE>", "|a|||", "5:-", "E@5"},
         {"<B><CENTER><TABLE><TR><TD>a<TH>b</TABLE>c", "|a|b||c|", "3:b 6:c,b 8:-", "E@8"},
         // A cell starts from the default style, so a row's ALIGN does not reach its cells.
         {"<TABLE><TR ALIGN=right><TD>a<TD ALIGN=center><I>b</TABLE>", "|a|b|||", "3:c,i 6:- 7:-",
@@ -67,6 +71,22 @@ TEST(HtmlTables, LevelsBeyondSixteenAreCountedButDrawNoInnerRules) {
     // 17 opening rules, 16 cell rules and 16 closing rules: the 17th level keeps no state.
     EXPECT_EQ(rules, 17u + 16u + 16u);
     EXPECT_EQ(page.reader().tables.tableDepth, 0u);
+}
+
+// BR directly inside a row is ignored on the levels that keep state, and works deeper down.
+TEST(HtmlTables, BreakOutsideACellIsIgnoredDownToTheSixteenthLevel) {
+    struct LevelCase {
+        int levels;
+        const char* expectedEnd;
+    };
+    for (const LevelCase& test : {LevelCase{16, "ab|"}, LevelCase{17, "a|b|"}}) {
+        std::string html;
+        for (int level = 0; level < test.levels; ++level)
+            html += "<TABLE><TR>";
+        PageFixture page(html + "a<BR>b", true);
+        EXPECT_EQ(parsePage(page.reader()), 1);
+        EXPECT_TRUE(page.text().ends_with(test.expectedEnd)) << test.levels << " levels";
+    }
 }
 
 TEST(HtmlLists, AListPushedOntoAFullStackLeavesTheListBelowAlone) {

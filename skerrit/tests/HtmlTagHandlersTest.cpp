@@ -58,6 +58,7 @@ TEST(HtmlTagHandlers, XmpAndPlaintextKeepTheirRawText) {
     expectParsed({
         {"<XMP><B>a</xmp>b", "|<B>a||b|", "1:m 7:- 9:-", "E@9"},
         {"<XMP></xmy></XMP>", "|</XMy>|||", "1:m 9:- 10:-", "E@10"},
+        {"<XMP>a</X</XMP>b", "|a</X||b|", "1:m 7:- 9:-", "E@9"},  // "<" starts the match again
         {"<XMP>a&amp;\r\n</XM", "|a&amp;|", "1:m 8:-", "E@8"},
         {"</XMP>a", "|a|", "1:m 3:-", "E@3"},  // a stray end tag opens a block
         {"<B>a<PLAINTEXT><B>&amp;b\r\n", "a<B>&b|", "0:b 1:- 7:-", ""},

@@ -210,6 +210,7 @@ TEST(HtmlStyleComputation, AppliesTheStackFromBottomToTop) {
         {{{kElementBaseFont, 0, 6, -1}, {kElementBig}, {kElementFont, 1, 2, -1}}, "s7"},
         {{{kElementFont, 1, -5, -1}}, "s1"},
         {{{kElementFont, 1, 2147483647, -1}}, "s7"},
+        {{{kElementFont, 0, 8, -1}}, "s7"},
         {{{kElementBaseFont, 0, 0, -1}}, "-"},
         {{{kElementSmall}, {kElementSmall}, {kElementSmall}}, "s1"},
         {{{kElementFont, 0, 5, 1}}, "s5,b"},

@@ -47,6 +47,7 @@ TEST(HtmlTokenizer, CollapsesWhitespaceAndDecodesReferences) {
             {"&#0065;", "A"},
             {"&#8482;&#338;&#9830;", "\\x99\\x8C\\x8D"},
             {"&#255;&#1;", "\\xFF\\x01"},
+            {"&#256;&#0256;", "&256;&0256;"},  // above 255 only the map table decodes
             {"&#8364;", "&8364;"},
             {"&#9999;", "&9999;"},
             {"&#x41;", "&x41;"},
@@ -122,10 +123,12 @@ TEST(HtmlTokenizer, SkipsComments) {
 
 TEST(HtmlTokenizer, CutsOverlongTagsToTheirCapacities) {
     const std::string longName(40, 'N');
-    PageFixture names("<" + longName + " " + std::string(40, 'a') + "=1>");
+    PageFixture names("<" + longName + " " + std::string(40, 'a') + "=1 \"" + std::string(40, 'q') +
+                      "\"=2>");
     names.tokens();
     EXPECT_EQ(std::string(names.reader().tag.name.data()), std::string(31, 'N'));
     EXPECT_EQ(std::string(names.reader().tag.attributes[0].name), std::string(31, 'a'));
+    EXPECT_EQ(std::string(names.reader().tag.attributes[1].name), std::string(31, 'q'));
 
     std::string many = "<x";
     for (int i = 0; i < 40; ++i)
@@ -151,6 +154,15 @@ TEST(HtmlTokenizer, CutsOverlongTagsToTheirCapacities) {
     }
     EXPECT_EQ(std::string(tag.attributes[4].name), "");
     EXPECT_EQ(tag.poolUsed, 4096u);
+
+    // The last two bytes of the pool still hold a one-byte value and its terminator.
+    const std::string full1023(1023, 'v');
+    PageFixture lastBytes("<x a1=" + full1023 + " a2=" + full1023 + " a3=" + full1023 +
+                          " a4=" + std::string(1006, 'v') + " a5=z>");
+    lastBytes.tokens();
+    ASSERT_EQ(lastBytes.reader().tag.attributeCount, 5u);
+    EXPECT_EQ(std::string(lastBytes.reader().tag.attributes[4].value), "z");
+    EXPECT_EQ(lastBytes.reader().tag.poolUsed, 4096u);
 }
 
 TEST(HtmlTokenizer, PushesBackLongRunsOfZerosAcrossBuffers) {

@@ -100,6 +100,30 @@ TEST(MatchFinder, TakesAMatchOf129OrMoreWithoutLookingAhead) {
     EXPECT_EQ(symbols[203].distanceOrByte, 200u);
 }
 
+// The lazy search ends at 129: a match of 128 still gives way to a longer one a byte later, one
+// of 129 is taken at once. The chunk holds the first `prefix` bytes of 200 distinct ones, a
+// separator, all 200 but the first, then all 200: at the start of the last copy the prefix
+// matches, and one byte later 199 bytes match the second copy.
+TEST(MatchFinder, LazySearchEndsAtMatchesOf129) {
+    std::string distinct;
+    for (int value = 1; value <= 200; ++value)
+        distinct += static_cast<char>(value);
+    struct LazyCase {
+        size_t prefix;
+        std::string expectedEnd;
+    };
+    const std::vector<LazyCase> cases = {
+        {128, "\x01<199,200>"},
+        {129, "<129,329><71,200>"},
+    };
+    for (const LazyCase& test : cases) {
+        const std::string chunk =
+            distinct.substr(0, test.prefix) + '\xFF' + distinct.substr(1) + distinct;
+        const std::string symbols = render(findSymbols(chunk));
+        EXPECT_TRUE(symbols.ends_with(test.expectedEnd)) << test.prefix << "-byte prefix";
+    }
+}
+
 // A search looks at no more than 384 candidates, newest first: the farthest "abcd" is found
 // behind 383 nearer "abc?" but not behind 384 (every candidate here shares its three bytes).
 TEST(MatchFinder, LooksAtNoMoreThan384Candidates) {

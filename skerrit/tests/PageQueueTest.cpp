@@ -40,6 +40,10 @@ TEST(NameHash, NamesCompareFoldedAndOnlyUpTo255Characters) {
     const std::string longName(300, 'x');
     std::string longVariant = longName;
     longVariant[280] = 'y';
+    std::string at255 = longName;  // differs in the last character compared
+    at255[254] = 'y';
+    std::string at256 = longName;  // differs in the first character not compared
+    at256[255] = 'y';
     std::string longUpper = longName;
     longUpper[10] = 'X';
     struct Case {
@@ -53,6 +57,8 @@ TEST(NameHash, NamesCompareFoldedAndOnlyUpTo255Characters) {
         {"", "", true},
         {"\xC4.htm", "\xE4.htm", false},
         {longName, longVariant, true},  // differ only beyond the compared characters
+        {longName, at255, false},
+        {longName, at256, true},
         {longName, longUpper, true},
         {longName, longName + "z", false},  // stored lengths differ
     };

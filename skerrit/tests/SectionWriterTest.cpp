@@ -298,6 +298,13 @@ TEST(SectionRules, BlocksSkipPageEndsAndBridgeWideGaps) {
     // startHigh lastHigh n | position lows | kinds | attributes | width words
     EXPECT_EQ(fixture.blocks().at(0), hex("0000 0003 0005  0028 0028 0028 0028 0d68  "
                                           "01 00 00 00 01  02 00 00 00 d3  8032"));
+
+    // Exactly 65536 apart: no filler between them.
+    SectionFixture exact;
+    exact.addBlockRecord({40, StoredBlockRecord::kRule, 0, 0, 2, -100});
+    exact.addBlockRecord({65576, StoredBlockRecord::kRule, 2, 1, 3, -50});
+    ASSERT_EQ(writeRuleTable(exact.output(), exact.input, count), 1);
+    EXPECT_EQ(exact.blocks().at(0), hex("0000 0001 0002  0028 0028  01 01  02 d3  8032"));
 }
 
 TEST(SectionRules, A257thEntryStartsASecondBlock) {
@@ -333,6 +340,14 @@ TEST(SectionFileBoundaries, BlocksAndFileCounts) {
          {100, 70100, 70200},
          3,
          {"0000 0001 0000 0002 0006  0000 0064 0064 0001 11d4 1238"}},
+        {"a file of exactly 65536 bytes is escaped",
+         {100, 65636, 65736},
+         3,
+         {"0000 0001 0000 0002 0006  0000 0064 0064 0001 0064 00c8"}},
+        {"a file of 65535 bytes is not",
+         {100, 65635, 65735},
+         3,
+         {"0000 0001 0000 0002 0004  0000 0064 0063 00c7"}},
         {"a first file of 70000 bytes",
          {70000, 70010},
          2,

@@ -129,7 +129,9 @@ TEST(TextPreparerTest, OptionsApplyToEveryPieceSize) {
         {"-sLB1", "a\n\rb", "a\n\rb"},
         {"-sLB1", "a\r\n\r\nb", "a\r\n\r\nb"},
         {"-sLB1", "a\n\n\n\nb\nc", "a\n\n\n\nb c"},
+        {"-sLB1", "a\r\r\rb", "a\r\r\rb"},
         {"-sLB1 -c", "a\r\rb", "a\n\nb"},
+        {"-sLB1 -c", "a\r\r\rb", "a\n\n\nb"},  // the third break is converted too
         {"-sLB1 -rCR", "a\r\nb\r\n\r\nc", "a b\n\nc"},
         {"-sLB1 -rLF", "a\r\nb\r\n\r\nc", "a b\r\rc"},
         // With -sLB, tabs follow the tab option and zero bytes still disappear.
