@@ -142,9 +142,10 @@ void copyOwnerAndPermissions(const std::string& existing, const std::string& new
     if (::stat(existing.c_str(), &status) != 0) {
         return;
     }
-    // Only a privileged process may give a file away; others keep their own ownership.
-    static_cast<void>(::chown(newFile.c_str(), status.st_uid, status.st_gid));
-    static_cast<void>(::chmod(newFile.c_str(), status.st_mode & 07777));
+    // Only a privileged process may give a file away; others keep their own ownership, so a
+    // refusal here is expected and not a failure of the conversion.
+    [[maybe_unused]] const int ownerKept = ::chown(newFile.c_str(), status.st_uid, status.st_gid);
+    [[maybe_unused]] const int modeKept = ::chmod(newFile.c_str(), status.st_mode & 07777);
 }
 
 bool moveOver(const std::string& from, const std::string& to, std::string& errorText) {
