@@ -56,9 +56,6 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 cache_value() { sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt"; }
-# Whether `wine` starts 32-bit Windows programs here: a kernel without 32-bit support cannot
-# execute Wine's 32-bit loader.
-wine_runs_windows_programs() { wine --version >/dev/null 2>&1; }
 
 
 versions_file=$linux_build/program-versions.txt
@@ -322,14 +319,10 @@ if command -v wine >/dev/null; then
     # Wine's launcher takes the 32-bit loader whenever 32-bit Wine is installed. On a machine that
     # cannot run 32-bit programs the recipe, which needs no Windows program of ours, runs with the
     # 64-bit loader instead.
-    if ! wine_runs_windows_programs && [ -x /usr/lib/wine/wine64 ]; then
-        mkdir -p "$work/wine64"
-        for launcher in wine wine-stable; do
-            printf '#!/bin/sh\nexport WINELOADER=%s\nexec %s "$@"\n' /usr/lib/wine/wine64 \
-                /usr/lib/wine/wine64 >"$work/wine64/$launcher"
-            chmod +x "$work/wine64/$launcher"
-        done
-        PATH=$work/wine64:$PATH recipe_checks
+    read -r recipe_wine_bits recipe_wine_loader \
+        <<<"$("$root/scripts/wine-loader.sh" 2>/dev/null)" || true
+    if [ "$recipe_wine_bits" == 64 ]; then
+        WINELOADER=$recipe_wine_loader PATH=$root/scripts/wine64-commands:$PATH recipe_checks
     else
         recipe_checks
     fi
@@ -416,19 +409,43 @@ version_resource() {
         END { print file, file_version, product_version, numbers }'
 }
 
+# make_zip PRESET BUILD-DIR: builds the preset and makes its ZIP; prints the ZIP's path.
+make_zip() {
+    local preset=$1 build_dir=$2
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j"$jobs" >"$work/$preset-build.log" 2>&1 || {
+        fail "zip: the $preset build" "$(tail -n 5 "$work/$preset-build.log")"
+        return 1
+    }
+    rm -f "$build_dir"/*.zip
+    cpack --preset "$preset" >"$work/cpack-$preset.log" 2>&1 || {
+        fail "zip: cpack makes the $preset ZIP" "$(tail -n 5 "$work/cpack-$preset.log")"
+        return 1
+    }
+    ls "$build_dir"/*.zip
+}
+
+# unpack_zip ZIP FOLDER: unpacks it below FOLDER; prints the folder that holds the programs.
+unpack_zip() {
+    unzip -q "$1" -d "$2"
+    echo "$2/$(basename "$1" .zip)"
+}
+
+# build_hollin_consumer FOLDER GCC: a host program built against the ZIP's Hollin.h and Hollin.dll
+# alone, as README-windows.txt says, without a warning.
+build_hollin_consumer() {
+    local folder=$1 gcc=$2 build_log=$work/mingw-$2.log
+    "$gcc" -std=c99 -Wall -Werror -I"$folder" \
+        "$root/scripts/package-checks/hollin-consumer.c" "$folder/Hollin.dll" \
+        -Wl,--enable-stdcall-fixup -o "$folder/hollin-consumer.exe" >"$build_log" 2>&1 || true
+    [ -s "$folder/hollin-consumer.exe" ] && [ ! -s "$build_log" ] && return 0
+    head -n 5 "$build_log"
+    return 1
+}
+
 zip_checks() {
-    cmake --preset windows >/dev/null
-    cmake --build --preset windows -j"$jobs" >"$work/windows-build.log" 2>&1 || {
-        fail "zip: the Windows build" "$(tail -n 5 "$work/windows-build.log")"
-        return
-    }
-    rm -f "$windows_build"/*.zip
-    cpack --preset windows >"$work/cpack-windows.log" 2>&1 || {
-        fail "zip: cpack makes the ZIP" "$(tail -n 5 "$work/cpack-windows.log")"
-        return
-    }
     local zip
-    zip=$(ls "$windows_build"/*.zip)
+    zip=$(make_zip windows "$windows_build") || return
     echo "Contents of $(basename "$zip"):"
     unzip -Z1 "$zip" | sed 's/^/  /'
     local top
@@ -443,9 +460,8 @@ zip_checks() {
     expect_output "zip: programs, Hollin.dll, Hollin.h, README-windows.txt and the docs" "" \
         "${expected:+missing $expected}"
 
-    local unpacked=$work/zip
-    unzip -q "$zip" -d "$unpacked"
-    local folder=$unpacked/$top
+    local folder
+    folder=$(unpack_zip "$zip" "$work/zip")
     local readme=$folder/README-windows.txt
     if [ "$(grep -c $'\r$' "$readme")" == "$(wc -l <"$readme")" ]; then
         pass "zip: README-windows.txt has CR LF line ends"
@@ -473,26 +489,34 @@ zip_checks() {
         "${expected_versions%$'\n'}" "$(cd "$folder" && for name in Skerrit.exe Quillon.exe \
             ferrand.exe gostwick.exe Hollin.dll; do version_resource "$name"; done)"
 
-    # A host program built against the ZIP's Hollin.h and Hollin.dll alone, as README-windows.txt
-    # says, without a warning.
-    local build_log=$work/mingw.log
-    i686-w64-mingw32-gcc -std=c99 -Wall -Werror -I"$folder" \
-        "$root/scripts/package-checks/hollin-consumer.c" "$folder/Hollin.dll" \
-        -Wl,--enable-stdcall-fixup -o "$folder/hollin-consumer.exe" >"$build_log" 2>&1 || true
-    if [ -s "$folder/hollin-consumer.exe" ] && [ ! -s "$build_log" ]; then
+    local consumer_log
+    if consumer_log=$(build_hollin_consumer "$folder" i686-w64-mingw32-gcc); then
         pass "zip: a program builds against the ZIP's Hollin.h and Hollin.dll alone"
     else
-        fail "zip: a program builds against the ZIP's Hollin.h and Hollin.dll alone" \
-            "$(head -n 5 "$build_log")"
+        fail "zip: a program builds against the ZIP's Hollin.h and Hollin.dll alone" "$consumer_log"
     fi
 
-    if ! wine_runs_windows_programs; then
-        fail "zip: the programs run under Wine" \
-            "Wine cannot start 32-bit programs on this machine ($(wine --version 2>&1 | tail -n 1))"
+    # Where this machine runs no 32-bit programs, the programs that run are those of the same ZIP
+    # made by the 64-bit build, in a 64-bit prefix (as scripts/test-windows.sh does).
+    local wine_bits wine_loader prefix_arch=win32
+    read -r wine_bits wine_loader <<<"$("$root/scripts/wine-loader.sh" 2>/dev/null)" || true
+    if [ "$wine_bits" == 64 ]; then
+        echo "NOTE: this machine cannot run 32-bit programs; the ZIP's programs run from the" \
+            "64-bit build's ZIP under 64-bit Wine ($wine_loader)."
+        zip=$(make_zip windows64 "$root/build/windows64") || return
+        folder=$(unpack_zip "$zip" "$work/zip64")
+        if ! consumer_log=$(build_hollin_consumer "$folder" x86_64-w64-mingw32-gcc); then
+            fail "zip: a program builds against the 64-bit ZIP's Hollin.h and Hollin.dll" \
+                "$consumer_log"
+        fi
+        export WINELOADER=$wine_loader PATH=$root/scripts/wine64-commands:$PATH
+        prefix_arch=win64
+    elif [ "$wine_bits" != 32 ]; then
+        fail "zip: the programs run under Wine" "no Wine loader runs on this machine"
         return
     fi
 
-    export WINEPREFIX=$work/windows-prefix WINEARCH=win32 WINEDEBUG=-all
+    export WINEPREFIX=$work/windows-prefix WINEARCH=$prefix_arch WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     env -u DISPLAY wineboot --init >/dev/null 2>&1
     for name in Skerrit Quillon ferrand.exe gostwick.exe; do
