@@ -63,6 +63,26 @@ std::u16string utf16FromAnsi(std::string_view text) {
     return units;
 }
 
+std::string utf8FromAnsi(std::string_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (const char c : text) {
+        // Every windows-1252 character lies in the Basic Multilingual Plane: three bytes at most.
+        const char16_t unit = unitFromByte(static_cast<unsigned char>(c));
+        if (unit < 0x80) {
+            utf8.push_back(static_cast<char>(unit));
+        } else if (unit < 0x800) {
+            utf8.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        } else {
+            utf8.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+            utf8.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+            utf8.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        }
+    }
+    return utf8;
+}
+
 bool equalsIgnoringAsciiCase(std::string_view left, std::string_view right) {
     if (left.size() != right.size()) {
         return false;

@@ -31,6 +31,11 @@ class HostPlatform {
     // A path a host program passes in: a Windows path, or on a POSIX host also one of its own.
     [[nodiscard]] virtual std::optional<std::filesystem::path> callerPath(
         std::string_view path) const = 0;
+    // The file `fileName` (the last part of `callerPath`, a path a host program passed in) in the
+    // host folder `folder`, spelt as the host spells the file's name there.
+    [[nodiscard]] virtual std::optional<std::filesystem::path> callerFileIn(
+        const std::filesystem::path& folder, std::string_view callerPath,
+        std::string_view fileName) const = 0;
 
     // Waits until no other install (of this or another process) runs, and keeps others waiting
     // until the result is destroyed. Null when the lock cannot be made: the registry could then

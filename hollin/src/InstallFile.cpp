@@ -143,9 +143,12 @@ std::int32_t installFileForUser(const TUserData& data, std::int32_t userIndex, c
         std::string(data.corePath) + "\\" + user->subDir + "\\Install";
     const auto dataOnHost = platform.hostPath(data.corePath);
     const auto folderOnHost = platform.hostPath(installFolder);
-    const auto target = platform.hostPath(installFolder + "\\" + std::string(fileName));
     const auto source = platform.callerPath(filePath);
-    if (!dataOnHost || !folderOnHost || !target || !source) {
+    if (!dataOnHost || !folderOnHost || !source) {
+        return HOLLIN_COPY_FAILED;
+    }
+    const auto target = platform.callerFileIn(*folderOnHost, filePath, fileName);
+    if (!target) {
         return HOLLIN_COPY_FAILED;
     }
     // Read before anything is locked or written: the source may be large or slow to read, and

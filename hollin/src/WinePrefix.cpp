@@ -1,5 +1,8 @@
 // Drive letters map through the links Wine keeps in dosdevices/ (c: -> ../drive_c, z: -> /); the
 // links are followed by the host itself, so a drive mapped elsewhere by the user works unchanged.
+// Palm Desktop's paths are windows-1252 bytes, while Wine names host files in UTF-8 ("Müller" is
+// the byte 0xFC in users.dat and the bytes C3 BC on disk), so every component is converted before
+// it is looked up.
 #include "WinePrefix.h"
 
 #include <pwd.h>
@@ -44,9 +47,12 @@ std::vector<std::string> splitWindowsPath(std::string_view path) {
     return components;
 }
 
-// The entry of `folder` named `name`, found exactly or else without regard to case; `name` itself
-// when there is none (a file or folder about to be created).
-std::filesystem::path findEntry(const std::filesystem::path& folder, const std::string& name) {
+}  // namespace
+
+// Found exactly or else without regard to case; `name` itself when there is none (a file or folder
+// about to be created).
+std::filesystem::path WinePrefix::entryIn(const std::filesystem::path& folder,
+                                          const std::string& name) {
     std::error_code error;
     const std::filesystem::path exact = folder / name;
     if (std::filesystem::exists(std::filesystem::symlink_status(exact, error))) {
@@ -60,8 +66,6 @@ std::filesystem::path findEntry(const std::filesystem::path& folder, const std::
     }
     return exact;
 }
-
-}  // namespace
 
 WinePrefix WinePrefix::fromEnvironment() {
     const char* prefix = std::getenv("WINEPREFIX");
@@ -87,7 +91,7 @@ std::optional<std::filesystem::path> WinePrefix::hostPath(std::string_view windo
         return std::nullopt;
     }
     for (const std::string& component : splitWindowsPath(windowsPath.substr(2))) {
-        host = findEntry(host, component);
+        host = entryIn(host, utf8FromAnsi(component));
     }
     return host;
 }

@@ -315,6 +315,68 @@ INSTANTIATE_TEST_SUITE_P(Cases, InstallRefused, testing::ValuesIn(kRefusedCases)
                              return std::string(param.param.what);
                          });
 
+// users.dat and the paths host programs pass with a drive letter are windows-1252 bytes; Wine
+// names the host's folders and files in UTF-8. Host paths are the host's own spelling already.
+struct AccentedCase {
+    const char* what;
+    std::string folderInUsersDat;  // windows-1252
+    std::string folderOnDisk;      // UTF-8, below drive_c/Palm
+    std::string sourceOnDisk;      // relative to the prefix, UTF-8
+    std::string path;              // as passed; a leading "@" stands for the prefix's root
+    std::string landsAt;           // relative to the prefix, UTF-8
+};
+
+void PrintTo(const AccentedCase& accented, std::ostream* out) {
+    *out << accented.what;
+}
+
+class InstallWithAccentedNames : public testing::TestWithParam<AccentedCase> {};
+
+TEST_P(InstallWithAccentedNames, ReachesTheUtf8NamedFolder) {
+    const AccentedCase& accented = GetParam();
+    const TempWinePrefix prefix;
+    prefix.installPalmDesktop({}, "Ann Doe");
+    prefix.writeFile("drive_c/Palm/users.dat",
+                     usersDatBytes({{1234, "Ann Doe", accented.folderInUsersDat}}));
+    std::filesystem::create_directories(prefix.driveC() / "Palm" / accented.folderOnDisk);
+    prefix.writeFile(accented.sourceOnDisk, "data");
+    std::string path = accented.path;
+    if (path.starts_with("@")) {
+        path = prefix.root().string() + path.substr(1);
+    }
+
+    EXPECT_EQ(install(prefix, 0, path), "0");
+    EXPECT_EQ(prefix.readFile(accented.landsAt), "data");
+    // Nothing was made under the windows-1252 spelling (the folders begin with a capital, which
+    // sorts before users.dat).
+    const std::string landsInPalm = accented.landsAt.substr(std::string("drive_c/Palm/").size());
+    EXPECT_EQ(listFiles(prefix.driveC() / "Palm"),
+              accented.folderOnDisk + "/\n" + accented.folderOnDisk + "/Install/\n" + landsInPalm +
+                  "=data\nusers.dat=" +
+                  usersDatBytes({{1234, "Ann Doe", accented.folderInUsersDat}}) + "\n");
+}
+
+const AccentedCase kAccentedCases[] = {
+    {"PlainAsciiUnchanged", "SmithJ", "SmithJ", "drive_c/book.pdb", "C:\\book.pdb",
+     "drive_c/Palm/SmithJ/Install/book.pdb"},
+    {"LatinLetter", "M\xFCller", "M\xC3\xBCller", "drive_c/book.pdb", "C:\\book.pdb",
+     "drive_c/Palm/M\xC3\xBCller/Install/book.pdb"},
+    {"LatinLetterOtherAsciiCase", "M\xFCLLER", "M\xC3\xBCller", "drive_c/book.pdb", "C:\\book.pdb",
+     "drive_c/Palm/M\xC3\xBCller/Install/book.pdb"},
+    {"HighRangeCharacter", "Kosten\x80", "Kosten\xE2\x82\xAC", "drive_c/book.pdb", "C:\\book.pdb",
+     "drive_c/Palm/Kosten\xE2\x82\xAC/Install/book.pdb"},
+    {"WindowsPathWithAccentedFileName", "M\xFCller", "M\xC3\xBCller",
+     "drive_c/tmp/cr\xC3\xA8me.pdb", "C:\\tmp\\cr\xE8me.pdb",
+     "drive_c/Palm/M\xC3\xBCller/Install/cr\xC3\xA8me.pdb"},
+    {"HostPathKeepsItsSpelling", "M\xFCller", "M\xC3\xBCller", "home/cr\xC3\xA8me.pdb",
+     "@/home/cr\xC3\xA8me.pdb", "drive_c/Palm/M\xC3\xBCller/Install/cr\xC3\xA8me.pdb"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, InstallWithAccentedNames, testing::ValuesIn(kAccentedCases),
+                         [](const testing::TestParamInfo<AccentedCase>& param) {
+                             return std::string(param.param.what);
+                         });
+
 TEST(InstallExports, ReportsMissingPalmDesktopAndUserList) {
     const TempWinePrefix prefix;
     EXPECT_EQ(install(prefix, 0, "C:\\book.pdb"), "-1");

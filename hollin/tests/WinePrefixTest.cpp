@@ -11,6 +11,7 @@ namespace {
 TEST(WinePrefixPaths, MapThroughDriveLinksLikeWindowsWould) {
     const test::TempWinePrefix prefix;
     prefix.writeFile("drive_c/Palm/SmithJ/users.dat", "x");
+    prefix.writeFile("drive_c/Palm/M\xC3\xBCller/caf\xC3\xA9.pdb", "x");
     const std::filesystem::path c = prefix.root() / "dosdevices" / "c:";
     const WinePrefix wine(prefix.root());
     const struct {
@@ -22,6 +23,9 @@ TEST(WinePrefixPaths, MapThroughDriveLinksLikeWindowsWould) {
         {"C:\\Palm\\\\SmithJ\\.\\Install\\book.pdb",
          c / "Palm" / "SmithJ" / "Install" / "book.pdb"},
         {"C:\\Palm\\..\\..\\..\\x", c / "x"},
+        // windows-1252 bytes find the UTF-8 names Wine gives host files, and name new ones so.
+        {"C:\\palm\\M\xFCller\\CAF\xE9.pdb", c / "Palm" / "M\xC3\xBCller" / "caf\xC3\xA9.pdb"},
+        {"C:\\Palm\\\x80\x9D", c / "Palm" / "\xE2\x82\xAC\xC2\x9D"},
         {"C:", c},
         {"D:\\Palm", std::nullopt},
         {"\\\\server\\share\\Palm", std::nullopt},

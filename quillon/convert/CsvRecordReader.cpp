@@ -1,6 +1,8 @@
 // Line reading, splitting and checking of CSV input.
 #include "convert/CsvRecordReader.h"
 
+#include "convert/HandheldText.h"
+
 namespace quillon {
 
 void unquoteField(std::string_view raw, std::string& text) {
@@ -14,6 +16,38 @@ void unquoteField(std::string_view raw, std::string& text) {
             ++index;
         }
     }
+}
+
+// Read long enough for a UTF-8 line; a line without the mark is then held to the limit of every
+// other line, with the same outcome as a line read with that limit.
+LineEnd CsvRecordReader::readFirstLine() {
+    const LineEnd end =
+        input_.readLine(utf8Line_, kMaxUtf8CsvLineBytes + kUtf8ByteOrderMark.size());
+    if (utf8Line_.starts_with(kUtf8ByteOrderMark)) {
+        utf8_ = true;
+        utf8Line_.erase(0, kUtf8ByteOrderMark.size());
+        return convertUtf8Line(end);
+    }
+    line_.swap(utf8Line_);
+    if (line_.size() >= kMaxCsvLineChars) {
+        return LineEnd::Cut;
+    }
+    return end;
+}
+
+LineEnd CsvRecordReader::readLine() {
+    if (!utf8_) {
+        return input_.readLine(line_, kMaxCsvLineChars);
+    }
+    return convertUtf8Line(input_.readLine(utf8Line_, kMaxUtf8CsvLineBytes));
+}
+
+LineEnd CsvRecordReader::convertUtf8Line(LineEnd rawEnd) {
+    line_ = handheldTextFromUtf8(utf8Line_);
+    if (rawEnd == LineEnd::Cut || line_.size() >= kMaxCsvLineChars) {
+        return LineEnd::Cut;
+    }
+    return rawEnd;
 }
 
 CsvRead CsvRecordReader::fail(std::string message) {
@@ -41,7 +75,7 @@ void CsvRecordReader::splitLine() {
 }
 
 CsvRead CsvRecordReader::readFieldNames(std::vector<std::string>& names) {
-    const LineEnd end = input_.readLine(line_, kMaxCsvLineChars);
+    const LineEnd end = readFirstLine();
     if (end == LineEnd::EndOfFile && line_.empty()) {
         return fail("Error - The csv file is empty: it has no field names line");
     }
@@ -65,7 +99,7 @@ CsvRead CsvRecordReader::readFieldNames(std::vector<std::string>& names) {
 }
 
 CsvRead CsvRecordReader::readRecord(size_t fieldCount, std::vector<std::string>& fields) {
-    const LineEnd end = input_.readLine(line_, kMaxCsvLineChars);
+    const LineEnd end = readLine();
     if (end == LineEnd::EndOfFile && line_.empty()) {
         return CsvRead::End;
     }

@@ -114,6 +114,17 @@ TEST_F(Companions, GostwickEndsWithACodeThatTellsSuccessFromFailure) {
               (std::vector<std::string>{"bad.csv", "gostwick.err", "in.csv", "out.pdb"}));
 }
 
+// gostwick.exe reads a CSV the way batch mode does, a spreadsheet's "CSV UTF-8" included.
+TEST_F(Companions, GostwickConvertsAUtf8CsvToTheHandheldsCharacters) {
+    writeFile(dir.path("utf8.csv"), "\xEF\xBB\xBFNom\r\nCaf\xC3\xA9 \xE2\x80\x9Cx\xE2\x80\x9D\r\n");
+    writeFile(dir.path("latin1.csv"), "Nom\r\nCaf\xE9 \x93x\x94\r\n");
+    test::ProgramRun run = gostwick({"1", "utf8.csv", "utf8.pdb", "Names"});
+    EXPECT_EQ(run.exitCode, 0) << run.errorOutput;
+    run = gostwick({"1", "latin1.csv", "latin1.pdb", "Names"});
+    EXPECT_EQ(run.exitCode, 0) << run.errorOutput;
+    EXPECT_EQ(readFile(dir.path("utf8.pdb")), readFile(dir.path("latin1.pdb")));
+}
+
 TEST_F(Companions, GostwickAsksForAMissingNameOnTheTerminal) {
     writeFile(dir.path("in.csv"), "Name\r\nAnn\r\n");
     test::ProgramRun run = gostwick({"1", "in.csv", "asked.pdb", ""}, "\nMy Phones\n");

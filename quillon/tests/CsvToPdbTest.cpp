@@ -204,6 +204,112 @@ TEST_F(CsvToPdbFiles, FieldNameLimitIsMeasuredWithoutQuotesSoExportedNamesComeBa
     EXPECT_EQ(reader.appInfo().names[1], "Size \"XL\"");
 }
 
+// A spreadsheet's "CSV UTF-8" starts with the byte-order mark: the mark goes, and names and
+// values arrive in the handheld's characters. Without the mark every byte is kept.
+struct Utf8Case {
+    const char* what;
+    std::string csv;
+    std::vector<std::string> names;
+    Records expected;
+};
+
+const std::string kMark = "\xEF\xBB\xBF";
+
+std::string repeated(std::string_view text, int count) {
+    std::string result;
+    for (int copy = 0; copy < count; ++copy) {
+        result += text;
+    }
+    return result;
+}
+
+TEST_F(CsvToPdbFiles, CsvWithUtf8MarkArrivesInTheHandheldsCharacters) {
+    const std::string eAcute = "\xC3\xA9";  // 2 bytes in UTF-8, 1 on the handheld
+    const Utf8Case cases[] = {
+        {"Latin-1",
+         kMark + "Pr\xC3\xA9nom,Ville\nCaf\xC3\xA9 cr\xC3\xA8me,K\xC3\xB6ln\n",
+         {"Pr\xE9nom", "Ville"},
+         {{"Caf\xE9 cr\xE8me", "K\xF6ln"}}},
+        {"handheld codes and stand-ins",
+         kMark + "A,B\n\xE2\x80\x9Cquotes\xE2\x80\x9D \xE2\x80\x93 5 \xE2\x82\xAC,"
+                 "\xEF\xAC\x81n \xC5\x9D\n",
+         {"A", "B"},
+         {{"\x93quotes\x94 \x96 5 EUR", "fin s"}}},
+        {"unmappable and malformed", kMark + "A\n\xE4\xB8\xAD|\xC3|\x80\n", {"A"}, {{"?|?|?"}}},
+        {"quoted field with a delimiter",
+         kMark + "A,B\n\"\xC3\xA9,\"\"x\"\"\",y\n",
+         {"A", "B"},
+         {{"\xE9,\"x\"", "y"}}},
+        {"mark only in front of the first line", kMark + "A\n" + kMark + "x\n", {"A"}, {{"?x"}}},
+        {"field name 20 bytes in UTF-8, 19 after",
+         kMark + std::string(18, 'n') + eAcute + "\n1\n",
+         {std::string(18, 'n') + "\xE9"},
+         {{"1"}}},
+        {"field 4,000 bytes in UTF-8, 3,999 after",
+         kMark + "A\n" + std::string(3998, 'x') + eAcute + "\n",
+         {"A"},
+         {{std::string(3998, 'x') + "\xE9"}}},
+        {"no mark: bytes kept",
+         "Pr\xC3\xA9nom\nCaf\xC3\xA9\n",
+         {"Pr\xC3\xA9nom"},
+         {{"Caf\xC3\xA9"}}},
+    };
+    for (const Utf8Case& testCase : cases) {
+        ui.messages.clear();
+        const std::string database = convert(testCase.csv);
+        EXPECT_EQ(ui.messages, std::vector<std::string>{successMessage(testCase.expected.size())})
+            << testCase.what;
+        EXPECT_EQ(recordsOf(database), testCase.expected) << testCase.what;
+        InputFile input;
+        input.openMemory(database);
+        DatabaseReader reader(input);
+        ASSERT_TRUE(reader.readPrologue()) << testCase.what;
+        ASSERT_EQ(reader.appInfo().fieldCount, testCase.names.size()) << testCase.what;
+        for (size_t field = 0; field < testCase.names.size(); ++field) {
+            EXPECT_EQ(reader.appInfo().names[field], testCase.names[field]) << testCase.what;
+        }
+    }
+}
+
+TEST_F(CsvToPdbFiles, CsvWithUtf8MarkOfAsciiGivesTheSameDatabaseAsWithout) {
+    const std::string ascii = "Name,Phone\r\n\"Smith, John\",555\r\nAnn,\"say \"\"hi\"\"\"\r\n";
+    const std::string withoutMark = convert(ascii);
+    EXPECT_EQ(convert(kMark + ascii), withoutMark);
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{successMessage(2), successMessage(2)}));
+}
+
+TEST_F(CsvToPdbFiles, CsvWithUtf8MarkIsHeldToTheLimitsAfterConversion) {
+    const std::string eAcute = "\xC3\xA9";
+    const std::string line9999 =
+        repeated(eAcute, 3333) + "," + std::string(3332, 'y') + "," + std::string(3332, 'z');
+    const ErrorCase cases[] = {
+        {"field name of 20 characters after conversion",
+         kMark + "A," + std::string(19, 'n') + eAcute + "\n", "Field Name: 2 too long"},
+        {"field of 4,000 characters after conversion",
+         kMark + "A\n" + std::string(3999, 'x') + eAcute + "\n",
+         "Field data too long at record:  1"},
+        {"line of 9,999 characters after conversion", kMark + "A,B,C\n" + line9999 + "\n",
+         "CSV line too long (more than 9998 characters) at CSV line #: 2"},
+        {"names line of 4,000 characters after conversion",
+         kMark + namesLine(200, std::string(18, 'n') + eAcute), "Field Names record too long"},
+        {"mark and nothing else", kMark,
+         "Error - The csv file is empty: it has no field names line"},
+    };
+    for (const ErrorCase& testCase : cases) {
+        ui.messages.clear();
+        writeFile(dir.path("out.pdb"), "the user's database");
+        EXPECT_EQ(convert(testCase.csv), "the user's database") << testCase.what;
+        EXPECT_EQ(ui.messages, std::vector<std::string>{testCase.expectedMessage}) << testCase.what;
+    }
+    // One character less is a line of 9,998 characters: accepted.
+    ui.messages.clear();
+    const std::string database = convert(kMark + "A,B,C\n" + line9999.substr(2) + "\n");
+    EXPECT_EQ(ui.messages, std::vector<std::string>{successMessage(1)});
+    const std::string record = std::string(3332, '\xE9') + '\0' + std::string(3332, 'y') + '\0' +
+                               std::string(3332, 'z') + '\0';
+    EXPECT_TRUE(database.ends_with(record));
+}
+
 TEST_F(CsvToPdbFiles, TwoRecordsWithoutInfoFileHaveTheDefaultLayout) {
     const std::string database = convert("Name,Phone\nAnn,555\nBo,1\n");
     ASSERT_EQ(database.size(), 1815u + 12u + 9u);

@@ -39,6 +39,16 @@ class Win32HostPlatform final : public HostPlatform {
         return widenAnsiPath(path);
     }
 
+    std::optional<std::filesystem::path> callerFileIn(const std::filesystem::path& folder,
+                                                      std::string_view /*callerPath*/,
+                                                      std::string_view fileName) const override {
+        const std::optional<std::filesystem::path> name = widenAnsiPath(fileName);
+        if (!name) {
+            return std::nullopt;
+        }
+        return folder / *name;
+    }
+
     std::unique_ptr<InstallLock> lockInstalls() override { return lockInstallMutex(); }
 
   private:
