@@ -72,7 +72,7 @@ bool openDocReader(DocReader& reader) {
         return false;
     }
     reader.compression = loadBigEndian16(docHeader.data() + kCompressionOffset);
-    if (reader.compression != kDocUncompressed && reader.compression != kDocPalmDoc) {
+    if (reader.compression != kDocUncompressed && reader.compression != kDocPalmDocCompressed) {
         reportNotice(callbacks, kNoticeDocCompression, reader.compression);
         return false;
     }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "encoder/DatabaseLayout.h"
+#include "encoder/DocLayout.h"
 #include "engine/ConversionRequest.h"
 #include "engine/ConverterCallbacks.h"
 
@@ -18,19 +19,13 @@ inline constexpr uint32_t kPalmNameSize = kDatabaseNameSize;
 // A Doc text record never holds more than this once decompressed.
 inline constexpr uint32_t kDocRecordCapacity = 8192;
 
-// Values of the compression field, the first 16-bit number of the Doc header (record 0).
-enum DocCompression : uint32_t {
-    kDocUncompressed = 1,
-    kDocPalmDoc = 2,
-};
-
 struct DocReader {
     const ConverterCallbacks* callbacks;
     FileObject source;
     DatabaseHeaderBytes header;  // as read; fields are loaded big-endian when needed
     uint32_t nextRecord;         // next text record to read; starts at 1
     uint32_t endRecord;          // one past the last text record
-    uint32_t compression;        // a DocCompression
+    uint32_t compression;        // kDocUncompressed or kDocPalmDocCompressed (DocLayout.h)
 };
 
 // Seeks the open source to 0 and reads its database header: true for creator "REAd".
