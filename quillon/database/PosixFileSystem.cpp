@@ -142,8 +142,9 @@ void copyOwnerAndPermissions(const std::string& existing, const std::string& new
     if (::stat(existing.c_str(), &status) != 0) {
         return;
     }
-    // Only a privileged process may give a file away; others keep their own ownership.
-    static_cast<void>(::chown(newFile.c_str(), status.st_uid, status.st_gid));
+    // Only a privileged process may give a file away; others keep their own ownership, so a
+    // refusal is no failure. (A cast to void would not quiet warn_unused_result under fortify.)
+    [[maybe_unused]] const int ownerGiven = ::chown(newFile.c_str(), status.st_uid, status.st_gid);
     static_cast<void>(::chmod(newFile.c_str(), status.st_mode & 07777));
 }
 
