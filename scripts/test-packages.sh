@@ -18,9 +18,10 @@ jobs=${JOBS:-$(nproc)}
 linux_build=$root/build/package
 windows_build=$root/build/windows
 
-# Until every program answers --version, each installed program is started once with a small real
-# task instead (a conversion, a listing). Checking the version lines instead is this one switch:
-version_option_ready=false
+# Every program answers --version with its line from program-versions.txt; each installed program
+# is also started once with a small real task (a conversion, a listing). Without the version
+# check (for a build whose programs do not answer --version yet) this switch is false:
+version_option_ready=true
 
 scripts/setup.sh
 cmake --preset package >/dev/null
@@ -64,7 +65,7 @@ version_text() { awk -F'\t' -v name="$2" '$1 == name { print $2 }' "$1"; }
 suite_version=$(sed -n 's/.*(Palm desktop tools \(.*\))$/\1/p' "$versions_file" | head -n 1)
 
 # --- Running an installed program ------------------------------------------------------------
-# check_program LABEL NAME PATH [RUNNER...]: the program's version line, or its small task, run
+# check_program LABEL NAME PATH [RUNNER...]: the program's version line and its small task, run
 # through RUNNER (nothing, or wine) in a folder of its own. A Windows program's CR LF line ends
 # are dropped before comparing.
 check_program() {
@@ -79,7 +80,6 @@ check_program() {
         output=$(cd "$folder" && "$@" "$program" --version </dev/null 2>/dev/null) || status=$?
         expect_output "$label: $name --version" "$expected"$'\n'"exit 0" \
             "$(tr -d '\r' <<<"$output")"$'\n'"exit $status"
-        return
     fi
     local outcome
     if outcome=$(cd "$folder" && program_task "$name" "$program" "$@" 2>&1); then
@@ -188,6 +188,14 @@ done
 for name in ferrand.exe gostwick.exe; do
     check_program installed "$name" "$prefix/libexec/quillon/$name"
 done
+# Without LD_LIBRARY_PATH, hollin-users loads libHollin.so.1 from its installation's library folder.
+mkdir -p "$work/no-palm-prefix"
+users_output=$(WINEPREFIX=$work/no-palm-prefix "$prefix/bin/hollin-users" list 2>&1) || true
+if grep -q 'Palm Desktop was not found' <<<"$users_output"; then
+    pass "installed: hollin-users finds the installed library by its soname"
+else
+    fail "installed: hollin-users finds the installed library by its soname" "$users_output"
+fi
 
 # --- Hollin consumers -------------------------------------------------------------------------
 # hollin-consumer run with a Wine prefix: what it prints.

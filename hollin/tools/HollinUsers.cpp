@@ -3,6 +3,7 @@
 //
 //   hollin-users [--library FILE] list
 //   hollin-users [--library FILE] install USER FILE
+//   hollin-users --help | --version
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -17,6 +18,9 @@
 #include <vector>
 
 #include "Hollin.h"
+#include "HollinVersion.h"
+#include "UserListDiagnosis.h"
+#include "WinePrefix.h"
 
 namespace {
 
@@ -37,28 +41,43 @@ void printUsage(std::FILE* out) {
     std::fputs(
         "Usage: hollin-users [--library FILE] list\n"
         "       hollin-users [--library FILE] install USER FILE\n"
+        "       hollin-users --help | --version\n"
         "\n"
         "Lists the HotSync users of Palm Desktop, or queues FILE for the next HotSync of USER\n"
         "(a number from the list, or a user name). Palm Desktop is looked for in the Wine prefix\n"
-        "$WINEPREFIX, else ~/.wine. Wine must not be running while a file is installed.\n",
+        "$WINEPREFIX, else ~/.wine. Wine must not be running while a file is installed.\n"
+        "FILE is a path of this system, or, with a drive letter (C:\\book.pdb, C:book.pdb), a\n"
+        "path inside the Wine prefix.\n"
+        "\n"
+        "Exit status: 0 done, 1 Hollin reported a failure or could not be loaded, 2 the command\n"
+        "line was not understood.\n",
         out);
 }
 
-std::string besideThisProgram(const char* fileName) {
+std::filesystem::path programFolder() {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : (self.parent_path() / fileName).string();
+    return error ? std::filesystem::path() : self.parent_path();
 }
 
+// The library by its soname, the name that stays when only the library's minor version changes:
+// beside this program (the build tree), then in the library folder of the installation this
+// program belongs to, then wherever the system's loader finds it.
 void* openLibrary(const char* requested) {
     if (requested != nullptr) {
         return dlopen(requested, RTLD_NOW | RTLD_LOCAL);
     }
-    const std::string beside = besideThisProgram("libHollin.so");
-    if (!beside.empty() && std::filesystem::exists(beside)) {
-        return dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (const std::filesystem::path folder = programFolder(); !folder.empty()) {
+        for (const std::filesystem::path& candidate :
+             {folder / HOLLIN_LIBRARY_SONAME,
+              folder / HOLLIN_LIBRARY_DIR_FROM_BIN / HOLLIN_LIBRARY_SONAME}) {
+            std::error_code error;
+            if (std::filesystem::exists(candidate, error)) {
+                return dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+            }
+        }
     }
-    return dlopen("libHollin.so", RTLD_NOW | RTLD_LOCAL);
+    return dlopen(HOLLIN_LIBRARY_SONAME, RTLD_NOW | RTLD_LOCAL);
 }
 
 template <typename Function>
@@ -113,11 +132,21 @@ std::string winePrefix() {
     return std::string(home != nullptr ? home : "~") + "/.wine";
 }
 
+// What is missing on the way to the user list, and where it was looked for.
+void explainUserList() {
+    for (const std::string& line : hollin::explainMissingUserList()) {
+        std::fprintf(stderr, "hollin-users: %s\n", line.c_str());
+    }
+}
+
 int fail(int32_t result) {
     std::fprintf(stderr, "hollin-users: %s (%d)\n", describe(result), static_cast<int>(result));
     if (result == HOLLIN_NOT_FOUND) {
         std::fprintf(stderr, "hollin-users: Wine prefix: %s (set WINEPREFIX to choose another)\n",
                      winePrefix().c_str());
+    }
+    if (result == HOLLIN_NOT_FOUND || result == HOLLIN_NO_USER_LIST) {
+        explainUserList();
     }
     return kExitFailure;
 }
@@ -132,6 +161,7 @@ int listUsers(const HollinApi& api) {
     std::printf("Palm Desktop data folder: %s\n", core[0] != '\0' ? core.data() : "(none)");
     std::printf("Users: %d\n", static_cast<int>(userCount));
     if (userCount <= 0) {
+        explainUserList();
         return 0;
     }
     std::printf("Last user: %d\n\n", static_cast<int>(lastUser));
@@ -171,6 +201,18 @@ bool findUser(const HollinApi& api, const char* text, int32_t& userIndex) {
     return false;
 }
 
+// A drive letter makes a path one of the Wine prefix ("C:\\book.pdb", or "C:book.pdb" at the
+// root of C:), which the library reads as it stands (hollin::hasDriveLetter is its own test). Any
+// other path is this system's; a relative one is the caller's, and the library is given it in full.
+std::string libraryPath(const char* file) {
+    if (hollin::hasDriveLetter(file)) {
+        return file;
+    }
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(file, error);
+    return error ? std::string(file) : path.string();
+}
+
 int installFile(const HollinApi& api, const char* user, const char* file) {
     int32_t userIndex = 0;
     if (!findUser(api, user, userIndex)) {
@@ -181,10 +223,7 @@ int installFile(const HollinApi& api, const char* user, const char* file) {
         std::fprintf(stderr, "hollin-users: no user is named \"%s\"\n", user);
         return kExitFailure;
     }
-    // Relative paths are the caller's; the library is given a full one.
-    std::error_code error;
-    const std::filesystem::path path = std::filesystem::absolute(file, error);
-    const std::string full = error ? std::string(file) : path.string();
+    const std::string full = libraryPath(file);
     if (const int32_t result = api.installUser(userIndex, full.c_str()); result != HOLLIN_DONE) {
         return fail(result);
     }
@@ -210,6 +249,10 @@ int main(int argc, char** argv) {
     if (arguments.size() == 1 &&
         (std::string_view(arguments[0]) == "--help" || std::string_view(arguments[0]) == "-h")) {
         printUsage(stdout);
+        return 0;
+    }
+    if (arguments.size() == 1 && std::string_view(arguments[0]) == "--version") {
+        std::fputs(HOLLIN_USERS_VERSION_TEXT "\n", stdout);
         return 0;
     }
     if (!list && !install) {

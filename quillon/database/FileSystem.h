@@ -53,4 +53,8 @@ uint32_t processId();
 // The characters that end a folder part of a path.
 std::string_view pathSeparators();
 
+// The folder that holds the running program's own executable, links followed; empty when the
+// system cannot tell.
+std::string executableFolder();
+
 }  // namespace quillon::platform

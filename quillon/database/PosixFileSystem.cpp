@@ -168,4 +168,11 @@ std::string_view pathSeparators() {
     return "/";
 }
 
+// Linux names the executable in /proc; elsewhere the folder stays unknown.
+std::string executableFolder() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : self.parent_path().string();
+}
+
 }  // namespace quillon::platform

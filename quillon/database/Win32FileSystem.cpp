@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -114,6 +115,17 @@ uint32_t processId() {
 
 std::string_view pathSeparators() {
     return "/\\:";
+}
+
+std::string executableFolder() {
+    std::array<char, MAX_PATH> path{};
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return {};
+    }
+    std::string folder(path.data(), length);
+    const std::size_t separator = folder.find_last_of("\\/");
+    return separator == std::string::npos ? std::string() : folder.substr(0, separator);
 }
 
 }  // namespace quillon::platform

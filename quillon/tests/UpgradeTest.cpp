@@ -1,8 +1,9 @@
 // The legacy upgrade end to end with the real companion programs, copied into a temporary folder
-// that is the current directory (where the upgrade looks for them), and shell-script stand-ins
+// that is the current directory (where the upgrade looks first), and shell-script stand-ins
 // where a companion must misbehave in a way the real one never does; the user's own files beside
 // the old database are never touched. Then the rewrite of the older information file, the names
-// derived from the chosen file and the 3.x reader's limits, as tables.
+// derived from the chosen file and the 3.x reader's limits, as tables. Last, the folders searched
+// for the companions after the current one: Quillon's own and the installation's companion folder.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -11,10 +12,12 @@
 #include <functional>
 #include <map>
 
+#include "QuillonVersion.h"
 #include "convert/PdbToCsv.h"
 #include "database/DatabaseReader.h"
 #include "legacy/Tavlo3Reader.h"
 #include "support/TestSupport.h"
+#include "upgrade/CompanionSearch.h"
 #include "upgrade/InfoFileRewrite.h"
 #include "upgrade/LegacyUpgrade.h"
 #include "upgrade/PosixProcessRunner.h"
@@ -60,7 +63,8 @@ class Upgrade : public ::testing::Test {
 
     TempDir dir;
     PosixProcessRunner runner;
-    LegacyUpgrade upgrade{runner};
+    // No program folder: only the current directory is searched, whatever lies beside the test.
+    LegacyUpgrade upgrade{runner, ""};
     ScriptedUserInterface ui;
     DatabaseJob job;
 
@@ -400,6 +404,82 @@ TEST(Tavlo3Reader, ReadsEachLimitAndRefusesOneMore) {
         EXPECT_EQ(ok ? std::string() : reader.errorMessage(), testCase.expectedMessage)
             << testCase.what;
     }
+}
+
+// An installed tree: Quillon in usr/bin, its companions where the installation keeps them, and
+// the user working in a folder of their own.
+class InstalledTree : public ::testing::Test {
+  protected:
+    std::filesystem::path bin() const { return tree.root() / "usr" / "bin"; }
+    std::filesystem::path companionFolder() const {
+        return (bin() / QUILLON_COMPANION_DIR_FROM_BIN).lexically_normal();
+    }
+    std::filesystem::path work() const { return tree.root() / "work"; }
+
+    void SetUp() override {
+        for (const auto& folder : {bin(), companionFolder(), work()}) {
+            std::filesystem::create_directories(folder);
+        }
+    }
+    static void copyCompanions(const std::filesystem::path& folder) {
+        std::filesystem::copy_file(QUILLON_FERRAND_BINARY, folder / "ferrand.exe");
+        std::filesystem::copy_file(QUILLON_GOSTWICK_BINARY, folder / "gostwick.exe");
+    }
+
+    TempDir tree;
+};
+
+TEST_F(InstalledTree, CompanionsAreFoundInTheCurrentThenTheProgramThenTheCompanionFolder) {
+    struct SearchCase {
+        const char* layout;
+        std::vector<std::string> holders;  // "work", "bin", "companions", "work/dir"
+        std::string expectedFolder;
+    };
+    const std::vector<SearchCase> cases = {
+        {"everywhere", {"work", "bin", "companions"}, "work"},
+        {"beside Quillon and installed", {"bin", "companions"}, "bin"},
+        {"installed only", {"companions"}, "companions"},
+        {"a folder of that name is no program", {"work/dir", "companions"}, "companions"},
+        {"nowhere: the current folder's name", {}, "work"},
+    };
+    for (const SearchCase& c : cases) {
+        SCOPED_TRACE(c.layout);
+        std::filesystem::remove_all(tree.root());
+        SetUp();
+        const std::map<std::string, std::filesystem::path> folders = {
+            {"work", work()}, {"bin", bin()}, {"companions", companionFolder()}};
+        for (const std::string& holder : c.holders) {
+            if (holder == "work/dir") {
+                std::filesystem::create_directories(work() / "ferrand.exe");
+            } else {
+                writeFile((folders.at(holder) / "ferrand.exe").string(), "#!/bin/sh\n");
+            }
+        }
+        const std::vector<std::string> searched = CompanionFolders(work().string(), bin().string());
+        EXPECT_EQ(LocateCompanion("ferrand.exe", searched),
+                  (folders.at(c.expectedFolder) / "ferrand.exe").string());
+    }
+    EXPECT_EQ(CompanionFolders("/here", ""), std::vector<std::string>{"/here"});
+}
+
+// Started from another folder, Quillon runs the installed companions and the upgrade succeeds.
+TEST_F(InstalledTree, UpgradeFromAnotherFolderUsesTheInstalledCompanions) {
+    copyCompanions(companionFolder());
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(work());
+    writeFile((work() / "names.pdb").string(), test::sampleTavlo3Database());
+    PosixProcessRunner runner;
+    LegacyUpgrade upgrade{runner, bin().string()};
+    ScriptedUserInterface ui;
+    ui.files = {(work() / "names.pdb").string()};
+    DatabaseJob job;
+    upgrade.run(job, ui);
+    std::filesystem::current_path(previous);
+
+    EXPECT_EQ(ui.messages, std::vector<std::string>{upgradeCompletedMessage("names.pdb")});
+    EXPECT_EQ(upgrade.ferrandPath(), (companionFolder() / "ferrand.exe").string());
+    EXPECT_EQ(upgrade.gostwickPath(), (companionFolder() / "gostwick.exe").string());
+    EXPECT_EQ(filesIn(work()), (std::vector<std::string>{"names.pdb", "namesPro.pdb"}));
 }
 
 }  // namespace

@@ -6,7 +6,10 @@
 #include "upgrade/LegacyUpgrade.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <optional>
+#include <system_error>
+#include <vector>
 
 #include "database/AtomicOutputFile.h"
 #include "database/FileSystem.h"
@@ -15,6 +18,7 @@
 #include "ui/DerivedPaths.h"
 #include "ui/DialogActions.h"
 #include "ui/ReportMessage.h"
+#include "upgrade/CompanionSearch.h"
 #include "upgrade/InfoFileRewrite.h"
 
 namespace quillon {
@@ -24,7 +28,7 @@ namespace {
 // Names are drawn until one is free; a clash needs another run drawing the same eight digits.
 constexpr int kWorkingNameAttempts = 100;
 
-std::string quoted(std::string_view text) {
+std::string withQuotes(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
@@ -170,10 +174,14 @@ void LegacyUpgrade::locatePrograms() {
     if (programsLocated_) {
         return;
     }
-    ferrandPath_ = fullPath(kFerrandProgram);
-    gostwickPath_ = fullPath(kGostwickProgram);
-    quotedFerrandPath_ = quoted(ferrandPath_);
-    quotedGostwickPath_ = quoted(gostwickPath_);
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    const std::vector<std::string> folders =
+        CompanionFolders(error ? std::string() : current.string(), programFolder_);
+    ferrandPath_ = LocateCompanion(kFerrandProgram, folders);
+    gostwickPath_ = LocateCompanion(kGostwickProgram, folders);
+    quotedFerrandPath_ = withQuotes(ferrandPath_);
+    quotedGostwickPath_ = withQuotes(gostwickPath_);
     programsLocated_ = true;
 }
 
@@ -211,8 +219,9 @@ void LegacyUpgrade::run(DatabaseJob& job, UserInterface& ui) {
     job.csvPath = working.csvPath();
     job.infoPath = working.infoPath();
 
-    const std::string exportLine = quotedFerrandPath_ + " 2 " + quoted(*chosen) + " " +
-                                   quoted(working.csvPath()) + " " + quoted(working.infoPath());
+    const std::string exportLine = quotedFerrandPath_ + " 2 " + withQuotes(*chosen) + " " +
+                                   withQuotes(working.csvPath()) + " " +
+                                   withQuotes(working.infoPath());
     const std::optional<int> exported = runner_.run(ferrandPath_, exportLine);
     if (exported != 0) {
         ui.showMessage(
@@ -232,9 +241,10 @@ void LegacyUpgrade::run(DatabaseJob& job, UserInterface& ui) {
     }
 
     job.pdbPath = files.newPdbPath;
-    const std::string importLine = quotedGostwickPath_ + " 1 " + quoted(working.csvPath()) + " " +
-                                   quoted(files.newPdbPath) + " " + quoted(files.newDatabaseName) +
-                                   " " + quoted(working.infoPath());
+    const std::string importLine = quotedGostwickPath_ + " 1 " + withQuotes(working.csvPath()) +
+                                   " " + withQuotes(files.newPdbPath) + " " +
+                                   withQuotes(files.newDatabaseName) + " " +
+                                   withQuotes(working.infoPath());
     const std::optional<int> imported = runner_.run(gostwickPath_, importLine);
     if (imported != 0) {
         ui.showMessage(twoLines(kGostwickFailedMessage,

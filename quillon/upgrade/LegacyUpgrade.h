@@ -12,7 +12,9 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "database/FileSystem.h"
 #include "ui/DatabaseJob.h"
 #include "ui/UserInterface.h"
 #include "upgrade/ProcessRunner.h"
@@ -53,7 +55,11 @@ std::string upgradeCompletedMessage(std::string_view chosenFileName);
 
 class LegacyUpgrade {
   public:
-    explicit LegacyUpgrade(ProcessRunner& runner) : runner_(runner) {}
+    // programFolder: the folder of Quillon's executable, where the companions are looked for
+    // after the current folder (CompanionSearch.h); empty to look in the current folder only.
+    explicit LegacyUpgrade(ProcessRunner& runner,
+                           std::string programFolder = platform::executableFolder())
+        : runner_(runner), programFolder_(std::move(programFolder)) {}
 
     // One click of the button: asks for the database and runs the upgrade to its end or to its
     // first failure. Sets the job's pdbPath (to the new database), csvPath and infoPath (to the
@@ -67,8 +73,9 @@ class LegacyUpgrade {
     void locatePrograms();
 
     ProcessRunner& runner_;
-    // Worked out from the current directory on first use, then kept until the program ends even
-    // if the current directory changes.
+    std::string programFolder_;
+    // Worked out on first use, then kept until the program ends even if the current directory
+    // changes.
     bool programsLocated_ = false;
     std::string ferrandPath_;
     std::string gostwickPath_;

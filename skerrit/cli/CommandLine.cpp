@@ -94,11 +94,25 @@ int32_t readNumber(const char* text) {
     return static_cast<int32_t>(std::min<int64_t>(value, std::numeric_limits<int32_t>::max()));
 }
 
+// The long options are told by the whole argument, so they never shadow a short option: "--x"
+// stays an unrecognised option, as its second character is "-".
+InformationRequest informationRequest(const char* argument) {
+    if (std::strcmp(argument, "--help") == 0)
+        return InformationRequest::Help;
+    if (std::strcmp(argument, "--version") == 0)
+        return InformationRequest::Version;
+    return InformationRequest::None;
+}
+
 Settings readArguments(int argc, const char* const* argv, std::FILE* out) {
     Settings settings;
     for (int index = 1; index < argc; ++index) {
         const char* argument = argv[index];
-        if (argument[0] == '-') {
+        if (const InformationRequest request = informationRequest(argument);
+            request != InformationRequest::None) {
+            if (settings.information == InformationRequest::None)
+                settings.information = request;
+        } else if (argument[0] == '-') {
             if (!readOption(argument, settings)) {
                 std::fprintf(out, "Unrecognized option ignored: %s\n", argument);
             }

@@ -9,8 +9,13 @@
 
 namespace skerrit {
 
+// --help and --version, whole arguments of their own: the first one given is answered and nothing
+// else is done.
+enum class InformationRequest { None, Help, Version };
+
 struct Settings {
     bool usageWanted = false;
+    InformationRequest information = InformationRequest::None;
     bool sourceGiven = false;
     std::string sourceName;
     bool destinationGiven = false;
@@ -35,7 +40,11 @@ Settings readArguments(int argc, const char* const* argv, std::FILE* out);
 // non-digit; no digits give 0. Values beyond 32 bits are held at the nearest limit.
 int32_t readNumber(const char* text);
 
-// Prints the usage screen, pausing for one character from standard input halfway.
-void showUsage(std::FILE* out);
+// Prints the usage screen. With pauseHalfway, it shows "<Hit return to continue>" after the usage
+// line and waits for one character from standard input; without, it runs on without that line.
+void showUsage(std::FILE* out, bool pauseHalfway);
+
+// The line --version prints: "Skerrit 2.21 (Palm desktop tools 1.0)".
+void showVersion(std::FILE* out);
 
 }  // namespace skerrit

@@ -10,6 +10,10 @@ namespace skerrit::console {
 // One character from standard input (the user's answer or the Enter of the usage pause), or EOF.
 int readCharacter();
 
+// True when standard input and standard output are both the user's terminal (console): only then
+// is someone there to read a prompt and answer it.
+[[nodiscard]] bool talkingToTerminal();
+
 // The process's current directory, without a trailing separator unless it is the root.
 [[nodiscard]] bool currentDirectory(char* out, std::size_t capacity);
 

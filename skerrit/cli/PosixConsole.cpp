@@ -120,6 +120,10 @@ int readCharacter() {
     return std::getchar();
 }
 
+bool talkingToTerminal() {
+    return isatty(STDIN_FILENO) != 0 && isatty(STDOUT_FILENO) != 0;
+}
+
 bool currentDirectory(char* out, std::size_t capacity) {
     return getcwd(out, capacity) != nullptr;
 }

@@ -148,8 +148,17 @@ int stop(const char* message) {
 }
 
 int usage() {
-    showUsage(stdout);
+    showUsage(stdout, console::talkingToTerminal());
     return kExitStoppedBeforeConverting;
+}
+
+// Asked for by name, help and the version are the run's whole work: status 0, no pause.
+int answerInformationRequest(InformationRequest request) {
+    if (request == InformationRequest::Help)
+        showUsage(stdout, false);
+    else
+        showVersion(stdout);
+    return kExitConverted;
 }
 
 }  // namespace
@@ -158,6 +167,8 @@ int runSkerrit(int argc, const char* const* argv) {
     if (argc <= 1)
         return usage();
     const Settings settings = readArguments(argc, argv, stdout);
+    if (settings.information != InformationRequest::None)
+        return answerInformationRequest(settings.information);
     if (settings.usageWanted)
         return usage();
     if (!settings.sourceGiven)

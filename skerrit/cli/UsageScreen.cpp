@@ -1,5 +1,7 @@
-// The usage screen. It pauses halfway for Enter so that the banner and notice stay readable on an
-// 80 x 25 console before the option list scrolls them away.
+// The usage screen. On a terminal it pauses halfway for Enter so that the banner and notice stay
+// readable on an 80 x 25 console before the option list scrolls them away. The prompt is shown
+// only when the program will wait for it: read through a pipe or into a file, the screen runs on.
+#include "SkerritVersion.h"
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 
@@ -9,7 +11,7 @@ namespace {
 
 constexpr const char* kBannerAndNotice[] = {
     "---------------------------\n",
-    "S k e r r i t   v. 2.21\n",
+    "S k e r r i t   v. " SKERRIT_VERSION "\n",
     "---------------------------\n",
     "Made by the Skerrit developers.\n",
     "\n",
@@ -24,7 +26,6 @@ constexpr const char* kBannerAndNotice[] = {
     "\n",
     "      Usage: Skerrit {Options} SourceFileName {DestinationFileName}\n",
     "\n",
-    "<Hit return to continue>\n",
 };
 
 constexpr const char* kOptionsAndNotes[] = {
@@ -53,14 +54,21 @@ constexpr const char* kOptionsAndNotes[] = {
 
 }  // namespace
 
-void showUsage(std::FILE* out) {
+void showUsage(std::FILE* out, bool pauseHalfway) {
     for (const char* line : kBannerAndNotice)
         std::fputs(line, out);
-    std::fflush(out);
-    static_cast<void>(console::readCharacter());
-    std::fputs("\n", out);
+    if (pauseHalfway) {
+        std::fputs("<Hit return to continue>\n", out);
+        std::fflush(out);
+        static_cast<void>(console::readCharacter());
+        std::fputs("\n", out);
+    }
     for (const char* line : kOptionsAndNotes)
         std::fputs(line, out);
+}
+
+void showVersion(std::FILE* out) {
+    std::fputs(SKERRIT_VERSION_TEXT "\n", out);
 }
 
 }  // namespace skerrit

@@ -46,6 +46,12 @@ int readCharacter() {
     return std::getchar();
 }
 
+// GetConsoleMode succeeds only on a console handle; _isatty would also take the NUL device.
+bool talkingToTerminal() {
+    DWORD mode = 0;
+    return consoleInput() != nullptr && GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
 bool currentDirectory(char* out, std::size_t capacity) {
     const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(capacity), out);
     return length != 0 && length < capacity;

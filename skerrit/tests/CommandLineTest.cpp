@@ -17,6 +17,8 @@
 namespace skerrit::testing {
 namespace {
 
+// As shown when standard input or output is not a terminal: without the pause and its prompt
+// (ConsoleTerminalTest has the screen that waits).
 const std::string kUsageScreen =
     "---------------------------\n"
     "S k e r r i t   v. 2.21\n"
@@ -33,8 +35,6 @@ const std::string kUsageScreen =
     "Updates: the release page of the Skerrit project.\n"
     "\n"
     "      Usage: Skerrit {Options} SourceFileName {DestinationFileName}\n"
-    "\n"
-    "<Hit return to continue>\n"
     "\n"
     "    Options: -h | -? Displays this usage help information\n"
     "             -iTitle T[i]tle (default title is name of source file)\n"
@@ -108,6 +108,29 @@ std::vector<Case> commandLineCases() {
          "",
          1},
         {"QuestionMarkShowsUsage", {"book.txt", "-?"}, "", {}, kUsageScreen, "", 1},
+        {"LongHelpShowsUsageAndSucceeds", {"--help"}, "", {}, kUsageScreen, "", 0},
+        {"LongVersionPrintsVersionOnly",
+         {"--version"},
+         "",
+         {},
+         "Skerrit 2.21 (Palm desktop tools 1.0)\n",
+         "",
+         0},
+        {"FirstLongOptionWinsAndNothingIsConverted",
+         {"book.txt", "--version", "--help", "out.pdb"},
+         "",
+         {},
+         "Skerrit 2.21 (Palm desktop tools 1.0)\n",
+         "",
+         0},
+        {"LongOptionsAreWholeArguments",
+         {"--helpme", "--versions", "--"},
+         "",
+         {},
+         "Unrecognized option ignored: --helpme\nUnrecognized option ignored: --versions\n"
+         "Unrecognized option ignored: --\nError: You must specify a source file name.\n",
+         "",
+         1},
         {"NoSourceName",
          {"-y", "-c"},
          "",

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/ProcessRunner.h"
 
@@ -30,16 +31,25 @@ struct TerminalRun {
     bool noTerminal;  // the system gave no pseudo-terminal
 };
 
-// Runs Skerrit on a fresh pseudo-terminal and types `keys` once `typeAfter` has appeared in its
-// output (at once when it is empty).
+// Runs Skerrit with `arguments` on a fresh pseudo-terminal and types `keys` once `typeAfter` has
+// appeared in its output (at once when it is empty). With an `outputFile`, standard output goes to
+// that file instead, as in "Skerrit -h > file", while standard input stays the terminal.
 TerminalRun runOnTerminal(const std::string& directory, const std::string& keys,
-                          const std::string& typeAfter) {
+                          const std::string& typeAfter,
+                          const std::vector<std::string>& arguments = {"-y", "big.txt"},
+                          const std::string& outputFile = "") {
+    std::vector<char*> argv{const_cast<char*>(SKERRIT_BINARY)};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     int master = -1;
     const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
     if (child == 0) {
         if (chdir(directory.c_str()) != 0)
             _exit(126);
-        execl(SKERRIT_BINARY, SKERRIT_BINARY, "-y", "big.txt", static_cast<char*>(nullptr));
+        if (!outputFile.empty() && freopen(outputFile.c_str(), "w", stdout) == nullptr)
+            _exit(126);
+        execv(SKERRIT_BINARY, argv.data());
         _exit(127);
     }
     TerminalRun run{{}, false, -1, 0, false, false, false};
@@ -162,6 +172,35 @@ TEST_F(ConsoleTerminalTest, SuspendKeyDoesNotHangTheConversion) {
         << run.output;
     EXPECT_TRUE(run.canonical);
     EXPECT_TRUE(run.echoing);
+}
+
+// The usage screen waits for Enter only where someone can see the prompt and answer it. Typed
+// after the prompt, the key's echo comes before the option list, so the screen did wait.
+TEST_F(ConsoleTerminalTest, UsageWaitsForEnterOnlyWhenOutputIsTheTerminal) {
+    const TerminalRun waiting =
+        runOnTerminal(directory_.path(), "\n", "<Hit return to continue>", {"-h"});
+    if (waiting.noTerminal)
+        GTEST_SKIP() << "no pseudo-terminal available (forkpty failed)";
+    EXPECT_EQ(waiting.exitStatus, 1);
+    EXPECT_NE(waiting.output.find("<Hit return to continue>\r\n\r\n\r\n    Options:"),
+              std::string::npos)
+        << waiting.output;
+
+    // Nothing is ever typed: a program that waited would be killed after the poll's time.
+    const std::string screen = directory_.file("usage.txt");
+    const TerminalRun piped = runOnTerminal(directory_.path(), "", "", {"-h"}, screen);
+    EXPECT_TRUE(piped.exited);
+    EXPECT_EQ(piped.exitStatus, 1);
+    EXPECT_EQ(piped.output, "");
+    const std::string written = readWholeFile(screen);
+    EXPECT_EQ(written.find("<Hit return"), std::string::npos) << written;
+    EXPECT_NE(written.find("{DestinationFileName}\n\n    Options:"), std::string::npos) << written;
+
+    const TerminalRun help = runOnTerminal(directory_.path(), "", "", {"--help"});
+    EXPECT_TRUE(help.exited);
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_EQ(help.output.find("<Hit return"), std::string::npos) << help.output;
+    EXPECT_NE(help.output.find("o At most one of the -t options may be used."), std::string::npos);
 }
 
 }  // namespace
