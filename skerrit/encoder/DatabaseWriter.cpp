@@ -18,7 +18,6 @@ namespace skerrit {
 namespace {
 
 constexpr uint32_t kMaxRecords = kMaxRecordCount;
-constexpr int64_t kExtraIndexLimit = int64_t{kMaxHtmlRecordCount} + 1;
 constexpr uint32_t kCopyPieceSize = 4096;
 constexpr uint8_t kLineFeed = 10;
 

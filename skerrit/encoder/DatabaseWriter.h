@@ -27,6 +27,7 @@ static_assert(textPartRecordCount(kMaxTextLength + 1, kTextChunkSize, kChunksPer
 // An HTML document's extra records are found through 16-bit record indexes that the reader takes
 // as signed numbers, so its text part and extra records together stay below 32768.
 inline constexpr uint32_t kMaxHtmlRecordCount = 32767;
+static_assert(kMaxHtmlRecordCount + 1 == kExtraRecordIndexLimit);
 
 [[nodiscard]] int32_t writeDatabase(const ConverterCallbacks& callbacks, FileObject textStream,
                                     FileObject scratchStream, FileObject destination,
