@@ -870,10 +870,14 @@ pdbPath: ${chosen%.pdb}Pro.pdb" "$output"
             "its CSV differs from ferrand.exe's export on Linux"
     fi
 
+    # Quillon also looks beside its own program, so this run uses a copy of the probe that has no
+    # companions beside it either.
+    mkdir -p "$folder/probe-alone"
+    cp "$windows_programs/upgrade-probe.exe" "$folder/probe-alone/"
     chosen=$(winepath -w "$folder/without-companions/tavlo3.pdb" 2>/dev/null)
     output=$(cd "$folder/without-companions" && timeout 120 wine \
-        "$windows_programs/upgrade-probe.exe" "$chosen" 2>/dev/null | tr -d '\r' | head -n 1)
-    expect_output "quillon: without ferrand.exe in the current folder the upgrade says so" \
+        "$folder/probe-alone/upgrade-probe.exe" "$chosen" 2>/dev/null | tr -d '\r' | head -n 1)
+    expect_output "quillon: without ferrand.exe in the current folder or beside Quillon, the upgrade says so" \
         "message: Cannot locate the ferrand.exe application." "$output"
 }
 
